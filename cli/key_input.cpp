@@ -1,0 +1,54 @@
+#include "cli/key_input.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "app/key_file.h"
+#include "cli/terminal.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace cli {
+
+namespace {
+
+KeyResult FromText(const std::string& utf8, const std::string& origin) {
+  std::optional<std::string> gbk = platform::Utf8ToGbk(utf8);
+  if (!gbk) return {std::nullopt, origin + " holds a character that GBK cannot represent; such a key is refused"};
+  return {gbk, {}};
+}
+
+KeyResult FromKeyFile(const std::string& file) {
+  std::ifstream in(platform::Utf8ToPath(file), std::ios::binary);
+  if (!in) return {std::nullopt, "cannot read the key file " + file};
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::optional<std::string> key = app::KeyTextFromFile(bytes);
+  if (!key) return {std::nullopt, "the key file " + file + " is not GBK text"};
+  return {key, {}};
+}
+
+KeyResult FromPrompt(bool confirm) {
+  if (!InputIsInteractive()) return {std::nullopt, "no key given (use -k, --key-file or --key-env)"};
+  std::optional<std::string> key = ReadTerminalLine("密钥: ", true);
+  if (!key) return {std::nullopt, "no key given"};
+  if (confirm) {
+    std::optional<std::string> again = ReadTerminalLine("再次输入密钥: ", true);
+    if (!again || *again != *key) return {std::nullopt, "the two keys differ"};
+  }
+  return FromText(*key, "the key");
+}
+
+}  // namespace
+
+KeyResult ResolveKey(const Options& o, bool confirm) {
+  if (o.keyText) return FromText(*o.keyText, "the key");
+  if (o.keyFile) return FromKeyFile(*o.keyFile);
+  if (o.keyEnv) {
+    std::optional<std::string> value = EnvironmentText(*o.keyEnv);
+    if (!value) return {std::nullopt, "the environment variable " + *o.keyEnv + " is not set"};
+    return FromText(*value, "the environment variable " + *o.keyEnv);
+  }
+  return FromPrompt(confirm);
+}
+
+}  // namespace cli

@@ -1,0 +1,27 @@
+// What a file is, read from its header without a key.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/stream.h"
+
+namespace engine {
+
+struct ContainerInfo {
+  enum class Kind { kSaveKey, kNoKey, kNone };
+  Kind kind = Kind::kNone;
+  int version = 0;
+  unsigned layers = 0;        // save-key only
+  unsigned compression = 0;   // save-key only
+  unsigned keyLength = 0;     // save-key only
+  std::string extension;      // save-key only: the stored bytes (GBK)
+  std::uint64_t payloadSize = 0;  // stored size (save-key) or size from the file length (no-saved-key)
+  std::uint64_t headerOffset = 0;
+  bool zlibStream = false;    // kNone: the file starts like a zlib stream (a compressed-only file)
+};
+
+// Throws platform::IoError when the file cannot be read.
+ContainerInfo InspectContainer(platform::ByteSource& source);
+
+}  // namespace engine

@@ -1,0 +1,37 @@
+// Expands a zlib stream written into it, passing the plain bytes on.
+#pragma once
+
+#include <stdexcept>
+
+#include "engine/bytes.h"
+#include "platform/stream.h"
+
+namespace engine {
+
+// The bytes are no zlib stream (or a damaged one).
+class NotCompressedError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class InflateSink final : public platform::ByteSink {
+ public:
+  explicit InflateSink(platform::ByteSink& plain);
+  ~InflateSink() override;
+  InflateSink(const InflateSink&) = delete;
+  InflateSink& operator=(const InflateSink&) = delete;
+
+  // Throws NotCompressedError on bad data, platform::IoError from `plain`.
+  void Write(const void* data, std::size_t size) override;
+  // Throws NotCompressedError unless the stream ended exactly.
+  void Finish();
+
+ private:
+  platform::ByteSink& plain_;
+  struct State;
+  State* state_;
+  Bytes buffer_;
+  bool ended_ = false;
+};
+
+}  // namespace engine

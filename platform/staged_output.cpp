@@ -1,0 +1,56 @@
+#include "platform/staged_output.h"
+
+#include <cstdio>
+
+#include "platform/random.h"
+
+namespace platform {
+
+namespace {
+
+constexpr unsigned kMaxNameAttempts = 100000;
+
+std::filesystem::path TemporaryName(const std::filesystem::path& folder) {
+  char name[40];
+  std::snprintf(name, sizeof name, "~xcjm-%016llx.part", static_cast<unsigned long long>(RandomU64()));
+  return folder / name;
+}
+
+}  // namespace
+
+StagedOutput::StagedOutput(const std::filesystem::path& folder) {
+  for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
+    temporary_ = TemporaryName(folder);
+    file_ = OutputFile::CreateNew(temporary_);
+  }
+  if (!file_) throw IoError("cannot create a temporary file in " + folder.string());
+}
+
+StagedOutput::~StagedOutput() { Discard(); }
+
+void StagedOutput::Write(const void* data, std::size_t size) {
+  file_->Write(data, size);
+  written_ += size;
+}
+
+std::filesystem::path StagedOutput::Commit(const NameCandidate& candidate) {
+  file_->Close();
+  file_.reset();
+  for (unsigned n = 0; n < kMaxNameAttempts; ++n) {
+    std::filesystem::path target = candidate(n);
+    if (RenameNoReplace(temporary_, target)) {
+      done_ = true;
+      return target;
+    }
+  }
+  throw IoError("no free output name");
+}
+
+void StagedOutput::Discard() noexcept {
+  if (done_) return;
+  done_ = true;
+  file_.reset();
+  DeleteIfExists(temporary_);
+}
+
+}  // namespace platform

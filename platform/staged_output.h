@@ -1,0 +1,43 @@
+// A result file that appears under its final name only when it is complete.
+//
+// The bytes go to a temporary file in the destination folder; Commit renames
+// it to the first free name that the caller proposes, so a cancelled or
+// failed job leaves nothing behind and two jobs never claim the same name.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+#include "platform/file.h"
+
+namespace platform {
+
+class StagedOutput final : public ByteSink {
+ public:
+  // Proposes the n-th name to try (n = 0, 1, 2, ...).
+  using NameCandidate = std::function<std::filesystem::path(unsigned n)>;
+
+  // Creates the temporary file in `folder`; throws IoError.
+  explicit StagedOutput(const std::filesystem::path& folder);
+  ~StagedOutput() override;  // discards unless committed
+  StagedOutput(const StagedOutput&) = delete;
+  StagedOutput& operator=(const StagedOutput&) = delete;
+
+  void Write(const void* data, std::size_t size) override;
+  std::uint64_t BytesWritten() const { return written_; }
+
+  // Closes the file and gives it the first free candidate name; returns it.
+  std::filesystem::path Commit(const NameCandidate& candidate);
+  // Closes and deletes the temporary file.
+  void Discard() noexcept;
+
+ private:
+  std::filesystem::path temporary_;
+  std::optional<OutputFile> file_;
+  std::uint64_t written_ = 0;
+  bool done_ = false;
+};
+
+}  // namespace platform

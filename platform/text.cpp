@@ -1,0 +1,47 @@
+#include "platform/text.h"
+
+namespace platform {
+
+namespace {
+
+// In code page 936 a byte 0x81..0xFE leads a double-byte character.
+bool IsGbkLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+
+bool IsUtf8Continuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::size_t GbkCutLength(std::string_view gbk, std::size_t maxBytes) {
+  std::size_t i = 0;
+  while (i < gbk.size()) {
+    const std::size_t width = (IsGbkLeadByte(static_cast<unsigned char>(gbk[i])) && i + 1 < gbk.size()) ? 2 : 1;
+    if (i + width > maxBytes) break;
+    i += width;
+  }
+  return i;
+}
+
+std::size_t GbkCharCount(std::string_view gbk) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < gbk.size(); ++count)
+    i += (IsGbkLeadByte(static_cast<unsigned char>(gbk[i])) && i + 1 < gbk.size()) ? 2 : 1;
+  return count;
+}
+
+std::string Utf8Prefix(std::string_view utf8, std::size_t maxChars) {
+  std::size_t i = 0;
+  for (std::size_t chars = 0; i < utf8.size() && chars < maxChars; ++chars) {
+    ++i;
+    while (i < utf8.size() && IsUtf8Continuation(static_cast<unsigned char>(utf8[i]))) ++i;
+  }
+  return std::string(utf8.substr(0, i));
+}
+
+std::size_t Utf8CharCount(std::string_view utf8) {
+  std::size_t count = 0;
+  for (unsigned char c : utf8)
+    if (!IsUtf8Continuation(c)) ++count;
+  return count;
+}
+
+}  // namespace platform

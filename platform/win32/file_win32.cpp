@@ -1,0 +1,123 @@
+#include <windows.h>
+
+#include <string>
+
+#include "platform/file.h"
+#include "platform/win32/wide.h"
+
+namespace platform {
+
+namespace {
+
+HANDLE H(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+[[noreturn]] void ThrowLastError(const std::string& what) {
+  throw IoError(what + " (error " + std::to_string(GetLastError()) + ")");
+}
+
+}  // namespace
+
+InputFile::InputFile(const std::filesystem::path& path) {
+  // Others may read the file while a job reads it, but not write it.
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) ThrowLastError("cannot open " + Narrow(path.wstring()));
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(h, &size)) {
+    CloseHandle(h);
+    ThrowLastError("cannot read the size of " + Narrow(path.wstring()));
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(h);
+  size_ = static_cast<std::uint64_t>(size.QuadPart);
+}
+
+InputFile::~InputFile() { CloseHandle(H(handle_)); }
+
+std::size_t InputFile::Read(void* buffer, std::size_t size) {
+  auto* out = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < size) {
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
+    DWORD got = 0;
+    if (!ReadFile(H(handle_), out + done, want, &got, nullptr)) ThrowLastError("read failed");
+    if (got == 0) break;
+    done += got;
+  }
+  position_ += done;
+  return done;
+}
+
+void InputFile::Seek(std::uint64_t offset) {
+  LARGE_INTEGER to{};
+  to.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(H(handle_), to, nullptr, FILE_BEGIN)) ThrowLastError("seek failed");
+  position_ = offset;
+}
+
+std::optional<OutputFile> OutputFile::CreateNew(const std::filesystem::path& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return std::nullopt;
+    ThrowLastError("cannot create " + Narrow(path.wstring()));
+  }
+  return OutputFile(reinterpret_cast<std::intptr_t>(h));
+}
+
+OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) {
+  other.handle_ = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+}
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+  if (this != &other) {
+    if (H(handle_) != INVALID_HANDLE_VALUE) CloseHandle(H(handle_));
+    handle_ = other.handle_;
+    other.handle_ = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+  }
+  return *this;
+}
+
+OutputFile::~OutputFile() {
+  if (H(handle_) != INVALID_HANDLE_VALUE) CloseHandle(H(handle_));
+}
+
+void OutputFile::Write(const void* data, std::size_t size) {
+  const auto* p = static_cast<const char*>(data);
+  while (size > 0) {
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    DWORD wrote = 0;
+    if (!WriteFile(H(handle_), p, want, &wrote, nullptr) || wrote == 0) ThrowLastError("write failed");
+    p += wrote;
+    size -= wrote;
+  }
+}
+
+void OutputFile::Close() {
+  HANDLE h = H(handle_);
+  handle_ = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+  if (!CloseHandle(h)) ThrowLastError("close failed");
+}
+
+bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+  // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken,
+  // so choosing the name and claiming it are one step.
+  if (MoveFileExW(from.c_str(), to.c_str(), 0)) return true;
+  const DWORD error = GetLastError();
+  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return false;
+  ThrowLastError("cannot rename to " + Narrow(to.wstring()));
+}
+
+bool DeleteIfExists(const std::filesystem::path& path) noexcept {
+  if (DeleteFileW(path.c_str())) return true;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+std::filesystem::path SystemTempFolder() {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+  if (n == 0 || n > MAX_PATH) return std::filesystem::path(L".");
+  return std::filesystem::path(buffer);
+}
+
+}  // namespace platform

@@ -100,8 +100,12 @@ Attempt TryHeaderAt(platform::ByteSource& source, ContainerSpan span, std::uint6
     return Outcome(AttemptKind::kHeaderRefusal, read_text::kKeyLengthDamaged);
   if (key.size() != f.keyLength) return Outcome(AttemptKind::kHeaderRefusal, read_text::kKeyMismatch);
 
+  // The writer puts the header at 260 exactly when the payload has 1,024
+  // bytes or more, so where the header was found tells where the key check
+  // and the body lie, even when the stored size is damaged.
   c.keyCheckPoint = KeyCheckPoint(f.version, f.r2);
-  if (storedSize >= kHeaderAtStartBelow) source.Seek(span.start + c.keyCheckPoint + kFixedHeader + extLength);
+  c.headerInsideBody = headerOffset == kHeaderPoint;
+  if (c.headerInsideBody) source.Seek(span.start + c.keyCheckPoint + kFixedHeader + extLength);
 
   // The payload size the file's length allows; old versions are tolerated
   // with one key check fewer.
@@ -191,7 +195,7 @@ bool DecryptSaveKeyBody(platform::ByteSource& source, ContainerSpan span, const 
   const std::uint64_t size = f.payloadSize;
   BodyCipher cipher = BodyCipher::SaveKey(c.keyStream, f.version, c.firstKeyByte, size);
   BodyPump pump(source, sink, cipher, Direction::kDecrypt, monitor);
-  if (size < kHeaderAtStartBelow) {
+  if (!c.headerInsideBody) {
     source.Seek(c.bodyOffset);
     return pump.Move(size);
   }

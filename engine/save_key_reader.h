@@ -61,7 +61,8 @@ struct OpenedContainer {
   SaveKeyFields fields;        // after repairs
   std::string extension;       // UTF-8, for the output name: ".ext" when damaged, at most 36 characters
   std::uint64_t keyCheckPoint = 0;
-  std::uint64_t bodyOffset = 0;  // offset in the source of the body when S < 1024
+  bool headerInsideBody = false;  // header at 260 and key check at P among the body bytes
+  std::uint64_t bodyOffset = 0;    // where the body starts otherwise
   Bytes keyStream;               // ready for the body
   std::uint8_t firstKeyByte = 0;
 };

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/key_input.h"
 #include "cli/terminal.h"
+#include "engine/nokey_container.h"
 #include "engine/save_key_writer.h"
 #include "platform/paths.h"
 
@@ -19,14 +20,50 @@ int UsageError(const std::string& message) {
 
 // Checks what can be checked before a key is asked for.
 std::string CheckJobOptions(const Options& o) {
-  if (o.formatVersion != 0 && (o.command != Command::kEncrypt || !engine::IsWritableVersion(o.formatVersion)))
-    return "--format-version takes 66, 56, 38, 18 or 11 and only for encrypt";
+  if (o.formatVersion != 0) {
+    if (o.command == Command::kEncrypt && !engine::IsWritableVersion(o.formatVersion))
+      return "--format-version takes 66, 56, 38, 18 or 11";
+    if (o.command == Command::kNoKeyEncrypt && !engine::IsWritableNoKeyVersion(o.formatVersion))
+      return "--format-version takes 38, 30 or 20 for nokey-encrypt";
+    if (o.command != Command::kEncrypt && o.command != Command::kNoKeyEncrypt)
+      return "--format-version is for encrypting only";
+  }
   if (o.outputDir) {
     std::error_code ec;
     if (!std::filesystem::is_directory(platform::Utf8ToPath(*o.outputDir), ec))
       return "the output folder " + *o.outputDir + " does not exist";
   }
   return {};
+}
+
+int Encrypt(const Options& o) {
+  // With a compression level and nobody to ask, no key means: compress only.
+  const KeyResult key = ResolveKey(o.key, "key", true, o.level > 0 ? std::optional<std::string>("") : std::nullopt);
+  if (!key.gbk) return UsageError(key.error);
+  if (key.gbk->size() > engine::kMaxEncryptKey)
+    return UsageError("the key has " + std::to_string(key.gbk->size()) +
+                      " bytes; keys for encryption hold at most 2,056 bytes");
+  std::string oldKey;
+  if (o.oldKey.Given()) {
+    const KeyResult old = ResolveKey(o.oldKey, "old key", false);
+    if (!old.gbk) return UsageError(old.error);
+    oldKey = *old.gbk;
+  }
+  return RunEncrypt(o, *key.gbk, oldKey) ? 0 : 1;
+}
+
+int Decrypt(const Options& o) {
+  // Compressed-only files need no key.
+  const KeyResult key = ResolveKey(o.key, "key", false, std::string());
+  if (!key.gbk) return UsageError(key.error);
+  return RunDecrypt(o, *key.gbk) ? 0 : 1;
+}
+
+int NoKey(const Options& o) {
+  const KeyResult key = ResolveKey(o.key, "key", o.command == Command::kNoKeyEncrypt);
+  if (!key.gbk) return UsageError(key.error);
+  if (key.gbk->empty()) return UsageError("containers without a stored key need a key");
+  return RunNoKey(o, *key.gbk) ? 0 : 1;
 }
 
 }  // namespace
@@ -40,28 +77,17 @@ int RunJmz(const std::vector<std::string>& args) {
     WriteOut(kUsage);
     return 0;
   }
-
-  bool allSucceeded = true;
   if (o.command == Command::kInfo) {
-    for (const std::string& file : o.files) allSucceeded &= InfoFile(file);
-    return allSucceeded ? 0 : 1;
+    bool allRead = true;
+    for (const std::string& file : o.files) allRead &= InfoFile(file);
+    return allRead ? 0 : 1;
   }
-
   if (std::string problem = CheckJobOptions(o); !problem.empty()) return UsageError(problem);
-  const bool encrypting = o.command == Command::kEncrypt;
-  const KeyResult key = ResolveKey(o, encrypting);
-  if (!key.gbk) return UsageError(key.error);
-  if (encrypting && key.gbk->size() > engine::kMaxEncryptKey)
-    return UsageError("the key has " + std::to_string(key.gbk->size()) +
-                      " bytes; keys for encryption hold at most 2,056 bytes");
-
-  Job job;
-  job.key = *key.gbk;
-  job.formatVersion = o.formatVersion;
-  if (o.outputDir) job.outputDir = platform::Utf8ToPath(*o.outputDir);
-  job.answer = o.answer;
-  for (const std::string& file : o.files) allSucceeded &= encrypting ? EncryptFile(file, job) : DecryptFile(file, job);
-  return allSucceeded ? 0 : 1;
+  switch (o.command) {
+    case Command::kEncrypt: return Encrypt(o);
+    case Command::kDecrypt: return Decrypt(o);
+    default: return NoKey(o);
+  }
 }
 
 }  // namespace cli

@@ -27,12 +27,15 @@ KeyResult FromKeyFile(const std::string& file) {
   return {key, {}};
 }
 
-KeyResult FromPrompt(bool confirm) {
-  if (!InputIsInteractive()) return {std::nullopt, "no key given (use -k, --key-file or --key-env)"};
-  std::optional<std::string> key = ReadTerminalLine("密钥: ", true);
+KeyResult FromPrompt(const std::string& prompt, bool confirm, std::optional<std::string> fallback) {
+  if (!InputIsInteractive()) {
+    if (fallback) return {fallback, {}};
+    return {std::nullopt, "no key given (use -k, --key-file or --key-env)"};
+  }
+  std::optional<std::string> key = ReadTerminalLine(prompt + ": ", true);
   if (!key) return {std::nullopt, "no key given"};
   if (confirm) {
-    std::optional<std::string> again = ReadTerminalLine("再次输入密钥: ", true);
+    std::optional<std::string> again = ReadTerminalLine(prompt + " (again): ", true);
     if (!again || *again != *key) return {std::nullopt, "the two keys differ"};
   }
   return FromText(*key, "the key");
@@ -40,15 +43,15 @@ KeyResult FromPrompt(bool confirm) {
 
 }  // namespace
 
-KeyResult ResolveKey(const Options& o, bool confirm) {
-  if (o.keyText) return FromText(*o.keyText, "the key");
-  if (o.keyFile) return FromKeyFile(*o.keyFile);
-  if (o.keyEnv) {
-    std::optional<std::string> value = EnvironmentText(*o.keyEnv);
-    if (!value) return {std::nullopt, "the environment variable " + *o.keyEnv + " is not set"};
-    return FromText(*value, "the environment variable " + *o.keyEnv);
+KeyResult ResolveKey(const KeyOption& o, const std::string& prompt, bool confirm, std::optional<std::string> fallback) {
+  if (o.text) return FromText(*o.text, "the key");
+  if (o.file) return FromKeyFile(*o.file);
+  if (o.env) {
+    std::optional<std::string> value = EnvironmentText(*o.env);
+    if (!value) return {std::nullopt, "the environment variable " + *o.env + " is not set"};
+    return FromText(*value, "the environment variable " + *o.env);
   }
-  return FromPrompt(confirm);
+  return FromPrompt(prompt, confirm, std::move(fallback));
 }
 
 }  // namespace cli

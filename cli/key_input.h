@@ -1,4 +1,4 @@
-// Where the jmz tool gets its key: the command line, a key file, the
+// Where the jmz tool gets a key: the command line, a key file, the
 // environment or a hidden prompt. Keys are GBK bytes.
 #pragma once
 
@@ -14,7 +14,9 @@ struct KeyResult {
   std::string error;  // set when there is no key
 };
 
-// `confirm`: a key typed at the prompt is asked for twice (encryption).
-KeyResult ResolveKey(const Options& options, bool confirm);
+// The key of `option`; without one, the key typed at a hidden prompt
+// (twice when `confirm`), or `fallback` when nobody can be asked.
+KeyResult ResolveKey(const KeyOption& option, const std::string& prompt, bool confirm,
+                     std::optional<std::string> fallback = std::nullopt);
 
 }  // namespace cli

@@ -9,31 +9,46 @@ const char* const kUsage =
     "Usage: jmz COMMAND [OPTIONS] FILE...\n"
     "\n"
     "Commands:\n"
-    "  encrypt   encrypt each FILE into NAME.jmz (a container that stores a check of the key)\n"
-    "  decrypt   decrypt each .jmz FILE back into its original name and extension;\n"
-    "            a file that is no container is expanded as a compressed-only (.zak) file\n"
-    "  info      show what each FILE is: version, layers, compression, extension, payload size\n"
+    "  encrypt        encrypt each FILE into NAME.jmz, a container that stores a check of the key;\n"
+    "                 with -l the file is compressed first; with an empty key (-k \"\") and a level\n"
+    "                 it is only compressed, into NAME.EXT.zak; a FILE that already is a container\n"
+    "                 gets another layer (up to 12) and needs its key as --old-key\n"
+    "  decrypt        decrypt each .jmz FILE back into its original name and extension;\n"
+    "                 a file that is no container is expanded as a compressed-only (.zak) file\n"
+    "  nokey-encrypt  encrypt each FILE into NAME.EXT.jmz without any check of the key\n"
+    "                 (a wrong key then decrypts to garbage without a warning)\n"
+    "  nokey-decrypt  decrypt such containers\n"
+    "  info           show what each FILE is: version, layers, compression, extension, payload size\n"
     "\n"
     "Options:\n"
-    "  -k, --key TEXT         the key text (converted to GBK, the encoding of every key)\n"
-    "      --key-file FILE    read the key from a key file (GBK text; cut at its first zero byte,\n"
-    "                         lone CR or LF read as CR LF, at most 2,056 bytes)\n"
-    "      --key-env VAR      take the key text from the environment variable VAR\n"
-    "                         (without a key option the key is asked for at the terminal)\n"
-    "  -o, --output-dir DIR   write the results into DIR (default: next to each FILE)\n"
-    "      --format-version V encrypt with an older format version: 66 (current), 56, 38, 18, 11\n"
-    "      --yes, --no        answer the tool's questions (default: ask at the terminal, else no)\n"
-    "  -h, --help             show this help\n"
+    "  -k, --key TEXT          the key text (taken as its GBK bytes, the encoding of every key)\n"
+    "      --key-file FILE     read the key from a key file (GBK text; cut at its first zero byte,\n"
+    "                          lone CR or LF read as CR LF, at most 2,056 bytes)\n"
+    "      --key-env VAR       take the key text from the environment variable VAR\n"
+    "                          (without a key option the key is asked for at the terminal)\n"
+    "      --old-key TEXT      the key of a container that gets another layer\n"
+    "      --old-key-file FILE (also --old-key-env VAR)\n"
+    "  -l, --level N           compress before encrypting: 0 none (default), 1 fastest,\n"
+    "                          2 normal, 3 maximum\n"
+    "  -o, --output-dir DIR    write the results into DIR (default: next to each FILE)\n"
+    "      --format-version V  encrypt with an older format version: 66 (current), 56, 38, 18, 11;\n"
+    "                          for nokey-encrypt 38 (current), 30, 20\n"
+    "  -j, --jobs N            work on up to N files at once, each its own job (default 1)\n"
+    "      --yes, --no         answer the tool's questions (default: ask at the terminal, else no)\n"
+    "  -h, --help              show this help\n"
     "\n"
-    "A name that is taken gets \"(n)\" before its extension; no file is ever overwritten.\n"
+    "A name that is taken gets \"(n)\" before its extension; no file is ever overwritten, and a\n"
+    "result appears under its name only when it is complete.\n"
     "Exit status: 0 every file succeeded, 1 a file was refused or failed, 2 usage error.\n";
 
 namespace {
 
 std::optional<Command> CommandNamed(const std::string& name) {
   static const std::map<std::string, Command> kCommands = {
-      {"encrypt", Command::kEncrypt}, {"decrypt", Command::kDecrypt}, {"info", Command::kInfo},
-      {"help", Command::kHelp},       {"-h", Command::kHelp},         {"--help", Command::kHelp}};
+      {"encrypt", Command::kEncrypt},  {"decrypt", Command::kDecrypt},
+      {"nokey-encrypt", Command::kNoKeyEncrypt}, {"nokey-decrypt", Command::kNoKeyDecrypt},
+      {"info", Command::kInfo},        {"help", Command::kHelp},
+      {"-h", Command::kHelp},          {"--help", Command::kHelp}};
   auto it = kCommands.find(name);
   if (it == kCommands.end()) return std::nullopt;
   return it->second;
@@ -45,6 +60,8 @@ std::optional<int> ParseInt(const std::string& text) {
   if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
 }
+
+int KeySources(const KeyOption& k) { return k.text.has_value() + k.file.has_value() + k.env.has_value(); }
 
 }  // namespace
 
@@ -60,35 +77,49 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
   o.command = *command;
 
   bool onlyFiles = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
+  for (std::size_t i = 1; i < args.size() && r.error.empty(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::optional<std::string>& into) {
-      if (i + 1 >= args.size()) {
+      if (i + 1 >= args.size())
         r.error = "option " + a + " needs a value";
-        return;
-      }
-      into = args[++i];
+      else
+        into = args[++i];
+    };
+    auto number = [&](int& into, const char* what) {
+      std::optional<std::string> v;
+      value(v);
+      if (!v) return;
+      if (std::optional<int> n = ParseInt(*v)) into = *n;
+      else r.error = std::string(what) + " needs a number";
     };
     if (onlyFiles || a.empty() || a[0] != '-' || a == "-") {
       o.files.push_back(a);
     } else if (a == "--") {
       onlyFiles = true;
     } else if (a == "-k" || a == "--key") {
-      value(o.keyText);
+      value(o.key.text);
     } else if (a == "--key-file") {
-      value(o.keyFile);
+      value(o.key.file);
     } else if (a == "--key-env") {
-      value(o.keyEnv);
+      value(o.key.env);
+    } else if (a == "--old-key") {
+      value(o.oldKey.text);
+    } else if (a == "--old-key-file") {
+      value(o.oldKey.file);
+    } else if (a == "--old-key-env") {
+      value(o.oldKey.env);
     } else if (a == "-o" || a == "--output-dir") {
       value(o.outputDir);
+    } else if (a == "-l" || a == "--level") {
+      number(o.level, "--level");
+      if (r.error.empty() && (o.level < 0 || o.level > 3)) r.error = "--level takes 0, 1, 2 or 3";
     } else if (a == "--format-version") {
-      std::optional<std::string> v;
-      value(v);
-      if (v) {
-        std::optional<int> n = ParseInt(*v);
-        if (!n) r.error = "--format-version needs a number";
-        else o.formatVersion = *n;
-      }
+      number(o.formatVersion, "--format-version");
+    } else if (a == "-j" || a == "--jobs") {
+      int n = 1;
+      number(n, "--jobs");
+      if (r.error.empty() && (n < 1 || n > 64)) r.error = "--jobs takes 1..64";
+      o.jobs = static_cast<unsigned>(n);
     } else if (a == "--yes") {
       o.answer = Answer::kYes;
     } else if (a == "--no") {
@@ -98,12 +129,17 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     } else {
       r.error = "unknown option '" + a + "'";
     }
-    if (!r.error.empty()) return r;
   }
+  if (!r.error.empty()) return r;
 
-  const int keySources = o.keyText.has_value() + o.keyFile.has_value() + o.keyEnv.has_value();
-  if (keySources > 1) r.error = "give the key only once (-k, --key-file or --key-env)";
-  else if (o.command != Command::kHelp && o.files.empty()) r.error = "no FILE given";
+  if (KeySources(o.key) > 1 || KeySources(o.oldKey) > 1)
+    r.error = "give each key only once (-k, --key-file or --key-env)";
+  else if (o.command != Command::kHelp && o.files.empty())
+    r.error = "no FILE given";
+  else if (o.level != 0 && o.command != Command::kEncrypt)
+    r.error = "--level is for encrypt only";
+  else if (o.oldKey.Given() && o.command != Command::kEncrypt)
+    r.error = "--old-key is for encrypt only";
   return r;
 }
 

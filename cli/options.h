@@ -7,19 +7,28 @@
 
 namespace cli {
 
-enum class Command { kEncrypt, kDecrypt, kInfo, kHelp };
+enum class Command { kEncrypt, kDecrypt, kNoKeyEncrypt, kNoKeyDecrypt, kInfo, kHelp };
 
 // How the tool's yes/no questions are answered.
 enum class Answer { kAsk, kYes, kNo };
 
+// Where a key comes from: the command line, a key file or the environment.
+struct KeyOption {
+  std::optional<std::string> text;
+  std::optional<std::string> file;
+  std::optional<std::string> env;
+  bool Given() const { return text || file || env; }
+};
+
 struct Options {
   Command command = Command::kHelp;
   std::vector<std::string> files;  // UTF-8
-  std::optional<std::string> keyText;
-  std::optional<std::string> keyFile;
-  std::optional<std::string> keyEnv;
+  KeyOption key;
+  KeyOption oldKey;  // the decrypt key of a container that gets another layer
   std::optional<std::string> outputDir;
+  int level = 0;          // compression: 0 none, 1 fastest, 2 normal, 3 maximum
   int formatVersion = 0;  // 0: the current version
+  unsigned jobs = 1;      // files at once, each its own job
   Answer answer = Answer::kAsk;
 };
 

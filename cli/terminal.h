@@ -17,6 +17,9 @@ void WriteErr(std::string_view utf8);
 // True when standard input is a terminal, so the user can be asked.
 bool InputIsInteractive();
 
+// True when standard error is a terminal (a progress line can be drawn).
+bool ErrorIsInteractive();
+
 // Reads one line from the terminal after showing `prompt`; the typed text is
 // not echoed when `hidden`. Empty at end of input.
 std::optional<std::string> ReadTerminalLine(std::string_view prompt, bool hidden);

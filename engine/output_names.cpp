@@ -10,15 +10,15 @@ namespace {
 
 constexpr std::size_t kMaxDecryptedName = 210;
 
-std::string Counter(unsigned n) {
+}  // namespace
+
+std::string NameCounter(unsigned n) {
   if (n == 0) return {};
   std::string counter = "(";
   counter += std::to_string(n);
   counter += ')';
   return counter;
 }
-
-}  // namespace
 
 NameParts SplitFileName(const std::filesystem::path& file) {
   const std::string full = platform::PathToUtf8(file.filename());
@@ -34,8 +34,13 @@ std::optional<std::string> StoredExtension(const std::string& utf8Extension) {
   return gbk;
 }
 
+std::filesystem::path NumberedCandidate(const std::filesystem::path& folder, const std::string& base,
+                                        const std::string& tail, unsigned n) {
+  return folder / platform::Utf8ToPath(base + NameCounter(n) + tail);
+}
+
 std::filesystem::path ContainerCandidate(const std::filesystem::path& folder, const std::string& name, unsigned n) {
-  return folder / platform::Utf8ToPath(platform::Utf8Prefix(name, kMaxBaseName) + Counter(n) + ".jmz");
+  return NumberedCandidate(folder, platform::Utf8Prefix(name, kMaxBaseName), ".jmz", n);
 }
 
 std::filesystem::path DecryptedCandidate(const std::filesystem::path& folder, const std::string& name,
@@ -44,7 +49,7 @@ std::filesystem::path DecryptedCandidate(const std::filesystem::path& folder, co
   const std::size_t extChars = platform::Utf8CharCount(extension);
   if (platform::Utf8CharCount(base) + extChars > kMaxDecryptedName)
     base = platform::Utf8Prefix(base, kMaxDecryptedName - extChars);
-  return folder / platform::Utf8ToPath(base + Counter(n) + extension);
+  return NumberedCandidate(folder, base, extension, n);
 }
 
 }  // namespace engine

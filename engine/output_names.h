@@ -23,6 +23,13 @@ constexpr std::size_t kMaxBaseName = 202;
 // 215 without splitting a character. Empty when GBK cannot write it.
 std::optional<std::string> StoredExtension(const std::string& utf8Extension);
 
+// "(n)" for n > 0, nothing for 0.
+std::string NameCounter(unsigned n);
+
+// n-th candidate of a numbered name: base + "(n)" + tail, in `folder`.
+std::filesystem::path NumberedCandidate(const std::filesystem::path& folder, const std::string& base,
+                                        const std::string& tail, unsigned n);
+
 // n-th candidate for a container: "name.jmz", "name(1).jmz", ...
 std::filesystem::path ContainerCandidate(const std::filesystem::path& folder, const std::string& name, unsigned n);
 

@@ -57,4 +57,7 @@ bool DeleteIfExists(const std::filesystem::path& path) noexcept;
 // The system's temporary folder.
 std::filesystem::path SystemTempFolder();
 
+// The folder of the running program.
+std::filesystem::path ExecutableFolder();
+
 }  // namespace platform

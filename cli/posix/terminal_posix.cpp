@@ -20,6 +20,8 @@ void WriteErr(std::string_view utf8) { std::fwrite(utf8.data(), 1, utf8.size(), 
 
 bool InputIsInteractive() { return ::isatty(STDIN_FILENO) != 0; }
 
+bool ErrorIsInteractive() { return ::isatty(STDERR_FILENO) != 0; }
+
 std::optional<std::string> ReadTerminalLine(std::string_view prompt, bool hidden) {
   WriteErr(prompt);
   termios saved{};

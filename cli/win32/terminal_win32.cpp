@@ -36,6 +36,11 @@ bool InputIsInteractive() {
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 }
 
+bool ErrorIsInteractive() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 std::optional<std::string> ReadTerminalLine(std::string_view prompt, bool hidden) {
   WriteErr(prompt);
   HANDLE in = GetStdHandle(STD_INPUT_HANDLE);

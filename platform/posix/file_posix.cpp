@@ -131,4 +131,10 @@ std::filesystem::path SystemTempFolder() {
   return ec ? std::filesystem::path("/tmp") : p;
 }
 
+std::filesystem::path ExecutableFolder() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::filesystem::current_path(ec) : exe.parent_path();
+}
+
 }  // namespace platform

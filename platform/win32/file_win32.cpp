@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/file.h"
@@ -118,6 +119,24 @@ std::filesystem::path SystemTempFolder() {
   const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
   if (n == 0 || n > MAX_PATH) return std::filesystem::path(L".");
   return std::filesystem::path(buffer);
+}
+
+std::filesystem::path ExecutableFolder() {
+  // GetModuleFileNameW cuts a long path silently; it fills the whole buffer
+  // then, so grow it until the name fits.
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) {
+      std::error_code ec;
+      return std::filesystem::current_path(ec);
+    }
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return std::filesystem::path(buffer).parent_path();
+    }
+    buffer.resize(buffer.size() * 2);
+  }
 }
 
 }  // namespace platform

@@ -1,0 +1,200 @@
+// The decryption job of one file: containers, compressed containers,
+// compressed-only files, refusals and cancel.
+#include <zlib.h>
+
+#include "engine/decrypt_job.h"
+#include "engine/encrypt_job.h"
+#include "engine/save_key_reader.h"
+#include "job_fixture.h"
+
+namespace {
+
+using testing_support::Content;
+using testing_support::JobTest;
+namespace fs = std::filesystem;
+
+class DecryptJobTest : public JobTest {
+ protected:
+  // Encrypts `file` into `container` (in the test folder) with a separate window.
+  void MakeContainer(const std::string& file, const std::string& container, const std::string& key, int level = 0) {
+    testing_support::RecordingHost host;
+    engine::JobState state;
+    engine::TZnZip zip;
+    engine::JobWindow w{host, state, zip};
+    engine::EncryptJobInput in;
+    in.file = Path(file);
+    in.encryptKey = key;
+    in.zipLevel = level;
+    fs::create_directories(Path("made"));
+    in.outputFolder = Path("made");
+    engine::RunEncryptJob(w, in);
+    ASSERT_EQ(Names("made").size(), 1u);
+    fs::rename(Path("made/" + Names("made")[0]), Path(container));
+  }
+
+  void Decrypt(const std::string& file, const std::string& key) {
+    engine::DecryptJobInput in;
+    in.source = Path(file);
+    in.decryptKey = key;
+    in.outputFolder = Path("out");
+    engine::JobWindow w = Window();
+    engine::RunDecryptJob(w, in);
+  }
+};
+
+TEST_F(DecryptJobTest, RestoresTheFileUnderItsStoredExtension) {
+  Write("report.docx", Content(100000));
+  MakeContainer("report.docx", "report.jmz", "钥匙");
+  Decrypt("report.jmz", "钥匙");
+  EXPECT_EQ(host_.log, std::vector<std::string>{"解密文件已完成:" + Display("report.jmz")});
+  EXPECT_EQ(host_.Events("panel"), (std::vector<std::string>{"解密文件 ...", "进行解密的文件：" + Display("report.jmz"),
+                                                             "进行解密文件..."}));
+  EXPECT_EQ(host_.Events("progresshint"), std::vector<std::string>{"解密后的文件：" + Display("out/report.docx")});
+  EXPECT_EQ(host_.Events("lock"), std::vector<std::string>{"2"});
+  EXPECT_EQ(host_.Events("unlock"), std::vector<std::string>{"2"});
+  EXPECT_TRUE(Read("out/report.docx") == Read("report.docx"));
+  EXPECT_FALSE(state_.decryptActive);
+}
+
+TEST_F(DecryptJobTest, DecryptingTwiceNumbersTheSecondFile) {
+  Write("a.txt", "twice");
+  MakeContainer("a.txt", "a.jmz", "k");
+  Decrypt("a.jmz", "k");
+  Decrypt("a.jmz", "k");
+  EXPECT_EQ(Names("out"), (std::vector<std::string>{"a(1).txt", "a.txt"}));
+}
+
+TEST_F(DecryptJobTest, AFileWithoutExtensionComesBackWithoutOne) {
+  Write("README", "no extension");
+  MakeContainer("README", "README.jmz", "k");
+  Decrypt("README.jmz", "k");
+  EXPECT_EQ(Names("out"), std::vector<std::string>{"README"});
+}
+
+TEST_F(DecryptJobTest, CompressedContainersAreExpandedAndTheIntermediateGoes) {
+  Write("a.txt", Content(400000));
+  MakeContainer("a.txt", "a.jmz", "key", 3);
+  Decrypt("a.jmz", "key");
+  ASSERT_EQ(host_.log.size(), 2u);
+  EXPECT_EQ(host_.log[0].rfind("进行解压缩文件... 已完成:" + Display("tmp"), 0), 0u) << host_.log[0];
+  EXPECT_EQ(host_.log[1], "解密文件已完成:" + Display("a.jmz"));
+  EXPECT_TRUE(Read("out/a.txt") == Read("a.txt"));
+  EXPECT_TRUE(Names("tmp").empty());
+  EXPECT_FALSE(state_.decompressPending);
+}
+
+TEST_F(DecryptJobTest, WrongKeysAreRefusedAndWriteNothing) {
+  Write("a.txt", Content(3000));
+  MakeContainer("a.txt", "a.jmz", "right");
+  Decrypt("a.jmz", "wrong");
+  Decrypt("a.jmz", "righ");
+  Decrypt("a.jmz", "");
+  const std::string c = Display("a.jmz");
+  EXPECT_EQ(host_.log, (std::vector<std::string>{"解密的密钥与加密的文件里的密钥不相同,不能解密:" + c,
+                                                 "解密的密钥与加密的文件里的密钥不相同,不能解密:" + c,
+                                                 "不能解密:解密密钥是空的,请输入已加密文件的解密密钥。解密文件已取消:" + c}));
+  EXPECT_TRUE(Names("out").empty());
+  EXPECT_EQ(host_.Events("unlock").size(), 3u);
+}
+
+TEST_F(DecryptJobTest, NonContainersAreTriedAsCompressedOnlyFiles) {
+  const std::string plain = Content(50000);
+  uLongf size = compressBound(plain.size());
+  std::string packed(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(plain.data()), plain.size(), 6);
+  packed.resize(size);
+  Write("a.txt.zak", packed);
+  Write("x.bin", "no stream at all");
+
+  Decrypt("a.txt.zak", "");
+  EXPECT_EQ(host_.log, std::vector<std::string>{"进行解压缩文件... 已完成:" + Display("a.txt.zak")});
+  EXPECT_TRUE(Read("out/a.txt") == plain);
+
+  host_.log.clear();
+  Decrypt("x.bin", "any");
+  EXPECT_EQ(host_.log, (std::vector<std::string>{
+                           "文件未经此软件加密或者是另外(不保存密钥)加密的，此解密已取消。尝试解压缩:" + Display("x.bin"),
+                           "进行解压缩文件...不能完成！已经取消。可能文件未经此软件压缩过等:" + Display("x.bin")}));
+  EXPECT_EQ(Names("out"), std::vector<std::string>{"a.txt"});
+  EXPECT_FALSE(state_.plainDecompress);
+}
+
+TEST_F(DecryptJobTest, DamagedFieldsAreReportedWithTheFileAndRepaired) {
+  Write("a.txt", Content(2000));
+  MakeContainer("a.txt", "a.jmz", "k");
+  // Cut the trailer short by 5 bytes: the size computed from the length is 5 smaller.
+  fs::resize_file(Path("a.jmz"), fs::file_size(Path("a.jmz")) - 5);
+  Decrypt("a.jmz", "k");
+  const std::string c = Display("a.jmz");
+  EXPECT_EQ(host_.log, (std::vector<std::string>{std::string(engine::read_text::kSizeMismatch) + "2000<>1995" + c,
+                                                 "解密文件已完成:" + c}));
+  // The last 3 bytes are now tail bytes with their own rule, so only the
+  // whole words before them come back unchanged.
+  const std::string back = Read("out/a.txt");
+  EXPECT_EQ(back.size(), 1995u);
+  EXPECT_TRUE(back.substr(0, 1992) == Read("a.txt").substr(0, 1992));
+}
+
+TEST_F(DecryptJobTest, MissingAndEmptyFilesAreRefused) {
+  Write("empty.jmz", "");
+  Decrypt("gone.jmz", "k");
+  Decrypt("empty.jmz", "k");
+  EXPECT_EQ(host_.log, (std::vector<std::string>{
+                           "要解密的文件:“" + Display("gone.jmz") + "”不存在!解密文件已取消:",
+                           "文件(大小0字节)是空的!不需要解密/解压缩。解密文件已取消:" + Display("empty.jmz")}));
+  EXPECT_EQ(host_.Events("unlock"), (std::vector<std::string>{"2", "2"}));
+}
+
+TEST_F(DecryptJobTest, CancelDuringTheBodyLeavesNothing) {
+  Write("big.bin", Content(6 << 20));
+  MakeContainer("big.bin", "big.jmz", "k");
+  host_.onProgress = [this](std::int32_t position) {
+    if (position > 0) state_.decryptActive = false;
+  };
+  Decrypt("big.jmz", "k");
+  EXPECT_TRUE(host_.log.empty());
+  EXPECT_TRUE(Names("out").empty());
+}
+
+TEST_F(DecryptJobTest, CancelDuringExpansionLeavesNoIntermediate) {
+  Write("big.bin", Content(6 << 20));
+  MakeContainer("big.bin", "big.jmz", "k", 1);
+  bool expanding = false;
+  host_.onProgress = [&](std::int32_t position) {
+    if (state_.decompressPending) expanding = true;
+    if (expanding && position > 0) zip_.Stop();
+  };
+  Decrypt("big.jmz", "k");
+  ASSERT_EQ(host_.log.size(), 1u);
+  EXPECT_EQ(host_.log[0].rfind("进行解压缩文件...不能完成！已经取消。可能文件被取消解压缩等:", 0), 0u);
+  EXPECT_TRUE(Names("out").empty());
+  EXPECT_TRUE(Names("tmp").empty());
+}
+
+TEST_F(DecryptJobTest, TheCancelButtonAsksAccordingToTheStage) {
+  engine::JobWindow w = Window();
+  state_.decryptActive = true;
+  host_.answers = {true};
+  engine::CancelDecryptJob(w, "C:\\a.jmz");
+  state_.decryptActive = true;
+  state_.plainDecompress = true;
+  host_.answers = {true};
+  engine::CancelDecryptJob(w, "C:\\b.bin");
+  EXPECT_EQ(host_.Events("ask"), (std::vector<std::string>{"取消解密|真的要取消解密：“C:\\a.jmz”吗?",
+                                                           "取消解密|真的要取消解压缩：“C:\\b.bin”吗?"}));
+  EXPECT_EQ(host_.log, (std::vector<std::string>{"解密文件已取消:C:\\a.jmz", "解压缩文件已取消:C:\\b.bin"}));
+  EXPECT_FALSE(state_.decryptActive || state_.plainDecompress);
+}
+
+TEST_F(DecryptJobTest, AFullDiskLeavesNoPartialOutput) {
+  Write("big.bin", Content(2 << 20));
+  MakeContainer("big.bin", "big.jmz", "k");
+  {
+    testing_support::FileSizeLimit limit(1 << 20);
+    Decrypt("big.jmz", "k");
+  }
+  EXPECT_EQ(host_.log, std::vector<std::string>{"解密文件出错!已停止:" + Display("big.jmz")});
+  EXPECT_TRUE(Names("out").empty());
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/win32/main_window.h"
+
+namespace {
+
+using app::MainWindow;
+
+std::wstring ClassNameOf(HWND hwnd) {
+  wchar_t name[256] = {};
+  GetClassNameW(hwnd, name, 256);
+  return name;
+}
+
+std::wstring CaptionOf(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// The window's client area as the window itself paints it (background
+// included), drawn into a memory bitmap: independent of what covers the
+// window on the screen.
+class ClientImage {
+ public:
+  explicit ClientImage(HWND hwnd) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    HDC screen = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen);
+    bitmap_ = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    old_ = SelectObject(dc_, bitmap_);
+    // A colour no test expects, so an unpainted pixel shows.
+    RECT all{0, 0, client.right, client.bottom};
+    HBRUSH marker = CreateSolidBrush(RGB(1, 2, 3));
+    FillRect(dc_, &all, marker);
+    DeleteObject(marker);
+    printed_ = PrintWindow(hwnd, dc_, PW_CLIENTONLY) != FALSE;
+  }
+  ~ClientImage() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  bool Printed() const { return printed_; }
+  COLORREF Pixel(int x, int y) const { return GetPixel(dc_, x, y); }
+
+ private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  bool printed_ = false;
+};
+
+class MainWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    window_.Create();
+    hwnd_ = window_.Handle();
+    ASSERT_NE(hwnd_, nullptr);
+  }
+
+  // Corners and middle of the client area.
+  void ExpectBackground(COLORREF expected) {
+    ClientImage image(hwnd_);
+    ASSERT_TRUE(image.Printed());
+    const int right = MainWindow::kClientWidth - 1;
+    const int bottom = MainWindow::kClientHeight - 1;
+    for (POINT p : {POINT{0, 0}, POINT{right, 0}, POINT{0, bottom}, POINT{right, bottom}, POINT{249, 236}})
+      EXPECT_EQ(image.Pixel(p.x, p.y), expected) << "at " << p.x << "," << p.y;
+  }
+
+  MainWindow window_{GetModuleHandleW(nullptr)};
+  HWND hwnd_ = nullptr;
+};
+
+TEST_F(MainWindowTest, IsATysjmWindowWithTheProgramCaption) {
+  EXPECT_EQ(ClassNameOf(hwnd_), L"Tysjm");
+  EXPECT_EQ(CaptionOf(hwnd_), L"星尘 文件加密");
+}
+
+TEST_F(MainWindowTest, ClientAreaIs498By472) {
+  RECT client{};
+  ASSERT_TRUE(GetClientRect(hwnd_, &client));
+  EXPECT_EQ(client.right - client.left, 498);
+  EXPECT_EQ(client.bottom - client.top, 472);
+}
+
+TEST_F(MainWindowTest, FixedSingleBorderWithSystemMenuAndMinimiseBoxStaysOnTop) {
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+  EXPECT_EQ(style & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+  EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+}
+
+TEST_F(MainWindowTest, OpensCentredOnTheWorkArea) {
+  RECT workArea{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0));
+  RECT outer{};
+  ASSERT_TRUE(GetWindowRect(hwnd_, &outer));
+  const int leftMargin = outer.left - workArea.left;
+  const int rightMargin = workArea.right - outer.right;
+  const int topMargin = outer.top - workArea.top;
+  const int bottomMargin = workArea.bottom - outer.bottom;
+  EXPECT_LE(std::abs(leftMargin - rightMargin), 1) << leftMargin << " vs " << rightMargin;
+  EXPECT_LE(std::abs(topMargin - bottomMargin), 1) << topMargin << " vs " << bottomMargin;
+  EXPECT_GE(leftMargin, 0);
+  EXPECT_GE(topMargin, 0);
+}
+
+TEST_F(MainWindowTest, PaintsItsBackgroundSkyBlueAndInAChangedColour) {
+  EXPECT_EQ(window_.Color(), static_cast<COLORREF>(0xF0CAA6));
+  ExpectBackground(0xF0CAA6);
+
+  window_.SetColor(RGB(255, 0, 0));
+  EXPECT_EQ(window_.Color(), RGB(255, 0, 0));
+  ExpectBackground(RGB(255, 0, 0));
+}
+
+TEST_F(MainWindowTest, ShownWindowShowsItsColourOnTheScreen) {
+  window_.Show(SW_SHOWNOACTIVATE);
+  ASSERT_TRUE(IsWindowVisible(hwnd_));
+  // Painting is asynchronous with the display; the colour must arrive soon.
+  COLORREF seen = CLR_INVALID;
+  for (int attempt = 0; attempt < 50 && seen != 0xF0CAA6; ++attempt) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    HDC dc = GetDC(hwnd_);
+    seen = GetPixel(dc, 10, 10);
+    ReleaseDC(hwnd_, dc);
+    if (seen != 0xF0CAA6) Sleep(20);
+  }
+  EXPECT_EQ(seen, static_cast<COLORREF>(0xF0CAA6));
+}
+
+TEST(MainWindowLifetime, DestroyingTheWindowRunsTheDestroyedHandlerOnce) {
+  MainWindow window(GetModuleHandleW(nullptr));
+  int destroyed = 0;
+  window.SetDestroyedHandler([&destroyed] { ++destroyed; });
+  window.Create();
+  HWND hwnd = window.Handle();
+
+  window.Destroy();
+  EXPECT_EQ(destroyed, 1);
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_EQ(window.Handle(), nullptr);
+  window.Destroy();
+  EXPECT_EQ(destroyed, 1);
+}
+
+TEST(MainWindowLifetime, WindowGoesWithItsObject) {
+  HWND hwnd = nullptr;
+  {
+    MainWindow window(GetModuleHandleW(nullptr));
+    window.Create();
+    hwnd = window.Handle();
+    ASSERT_TRUE(IsWindow(hwnd));
+  }
+  EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST(MainWindowLifetime, SeveralWindowsKeepTheirOwnColours) {
+  MainWindow first(GetModuleHandleW(nullptr));
+  MainWindow second(GetModuleHandleW(nullptr));
+  first.Create();
+  second.Create();
+  second.SetColor(RGB(0, 128, 0));
+
+  ClientImage firstImage(first.Handle());
+  ClientImage secondImage(second.Handle());
+  ASSERT_TRUE(firstImage.Printed() && secondImage.Printed());
+  EXPECT_EQ(firstImage.Pixel(5, 5), static_cast<COLORREF>(0xF0CAA6));
+  EXPECT_EQ(secondImage.Pixel(5, 5), RGB(0, 128, 0));
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+// Layout of one undo record in the undo storage (little-endian, packed):
+//
+//   0  size (4)       total record size, repeated in the last 4 bytes
+//   4  flags (4)      kind bit and state bits below
+//   8  caret (4)      caret byte position when the record was made
+//  12  pos (4)        position of the change
+//  16  count (4)      bytes of the change (records grouped, for kind 9)
+//  20  count2 (4)     old length for a replace, else 0
+//  24  translation (1)
+//  25  bytes per unit (4)
+//  29  data, max(n, 1) bytes
+//      description characters and their count (4), when kFlagDescription
+//      selection start, end, anchor (12), when kFlagSelection
+//      size again (4)
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace hexed {
+
+enum class UndoKind : int {
+  kChangeBytes = 0,
+  kRemoveData = 1,
+  kInsertBuffer = 2,
+  kReplace = 3,
+  kAppendBuffer = 4,
+  kInsertNibble = 5,
+  kDeleteNibble = 6,
+  kConvert = 7,
+  kCursorMovement = 8,
+  kMultipleModification = 9,
+  kAllDataSaved = 10,
+  kNone = 11,
+};
+
+namespace undo {
+
+inline constexpr int kHeadSize = 29;
+inline constexpr int kOffSize = 0;
+inline constexpr int kOffFlags = 4;
+inline constexpr int kOffCaret = 8;
+inline constexpr int kOffPos = 12;
+inline constexpr int kOffCount = 16;
+inline constexpr int kOffCount2 = 20;
+inline constexpr int kOffTranslation = 24;
+inline constexpr int kOffBytesPerUnit = 25;
+// Head plus the one byte of data every record has; shorter storage is broken.
+inline constexpr int kMinRecordHead = 30;
+// Smallest record: head, one data byte, trailing size.
+inline constexpr int kMinRecordSize = 34;
+
+inline constexpr std::int32_t kKindMask = 0x7FF;
+inline constexpr std::int32_t kFlagMarkAtPos = 0x800;
+inline constexpr std::int32_t kFlagMarkAfterPos = 0x1000;
+inline constexpr std::int32_t kFlagModified = 0x2000;
+inline constexpr std::int32_t kFlagSecondNibble = 0x4000;
+inline constexpr std::int32_t kFlagCharField = 0x8000;
+inline constexpr std::int32_t kFlagSelection = 0x10000;
+inline constexpr std::int32_t kFlagInsertMode = 0x20000;
+inline constexpr std::int32_t kFlagUnicode = 0x40000;
+inline constexpr std::int32_t kFlagBigEndian = 0x80000;
+inline constexpr std::int32_t kFlagDescription = 0x100000;
+
+// The fixed part of a record.
+struct RecordHead {
+  std::int32_t size = 0;
+  std::int32_t flags = 0;
+  std::int32_t caret = 0;
+  std::int32_t pos = 0;
+  std::int32_t count = 0;
+  std::int32_t count2 = 0;
+  std::uint8_t translation = 0;
+  std::int32_t bytesPerUnit = 1;
+};
+
+std::int32_t GetInt32(const std::uint8_t* p);
+void PutInt32(std::uint8_t* p, std::int32_t v);
+
+// Reads / writes the 29-byte head at p.
+RecordHead ReadHead(const std::uint8_t* p);
+void WriteHead(std::uint8_t* p, const RecordHead& head);
+
+// Kind bit of a kind.
+constexpr std::int32_t KindBit(UndoKind kind) { return std::int32_t{1} << static_cast<int>(kind); }
+// The kind of a record: the lowest set bit among bits 0..10, kNone if none.
+UndoKind KindOf(std::int32_t flags);
+// The description used when the caller gives none.
+std::string_view DefaultDescription(UndoKind kind);
+
+}  // namespace undo
+}  // namespace hexed

@@ -21,7 +21,7 @@ struct BodyMonitor {
 
 class BodyPump {
  public:
-  static constexpr std::size_t kBufferSize = 1 << 20;
+  static constexpr std::size_t kBufferSize = 4 << 20;
 
   BodyPump(platform::ByteSource& source, platform::ByteSink& sink, BodyCipher& cipher, Direction direction,
            BodyMonitor& monitor);
@@ -38,6 +38,7 @@ class BodyPump {
   Direction direction_;
   BodyMonitor& monitor_;
   Bytes buffer_;
+  Bytes next_;  // read ahead while buffer_ is processed
   std::uint64_t position_ = 0;
 };
 

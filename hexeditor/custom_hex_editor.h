@@ -155,6 +155,7 @@ class TCustomQDHexEditor {
   void RecordUndo(UndoKind kind, std::int32_t pos, std::string_view description, std::int32_t replacedCount,
                   std::int32_t count);
   virtual bool CanRecordUndo(UndoKind kind, std::int32_t count, std::int32_t replacedCount) const;
+  // While suspended nothing is recorded and edits do not move the bookmarks.
   void SuspendUndo() { undo_.Suspend(); }
   void ResumeUndo() { undo_.Resume(); }
   // Groups the previous count records into one undo step.
@@ -319,7 +320,8 @@ class TCustomQDHexEditor {
   void MouseDown(MouseButton button, ShiftState shift, CellHit hit, bool doubleClick = false);
   void MouseMove(ShiftState shift, CellHit hit);
   void MouseUp(MouseButton button, ShiftState shift, CellHit hit);
-  // One wheel step down (true) or up, with the held modifiers.
+  // One wheel step down (true) or up, with the held modifiers. Ctrl+wheel to
+  // an odd row width in Unicode mode raises "Invalid bytes per line argument".
   void MouseWheel(bool down, ShiftState shift);
   // The cell a mouse point stands for after the insert-mode hit adjustment.
   Cell AdjustHit(CellHit hit) const;
@@ -397,10 +399,19 @@ class TCustomQDHexEditor {
   void CopyWithProgress(TQDHProgressKind kind, const std::string& name, std::int64_t total,
                         const std::function<void(std::int64_t at, std::int32_t n)>& copyBlock);
   void ResetAfterLoad();
+  // Caret to the first cell, view to the top left, layout and OnChange.
+  void ResetCaretAndView();
   void EmptyBufferAndUndo();
   void AdjustBookmarksWithin(std::int32_t from, std::int32_t delta, std::int64_t limit);
 
   // editor_undo.cpp
+  // Checks the range a record saves and returns the length of its data.
+  std::int64_t CheckedDataLength(UndoKind kind, std::int32_t pos, std::int32_t replacedCount,
+                                 std::int32_t count) const;
+  void AppendRecord(UndoKind kind, std::int32_t pos, std::string_view description, std::int32_t replacedCount,
+                    std::int32_t count, std::int64_t dataLength);
+  // Removes [from, to) without placing the caret or touching the selection.
+  void RemoveBytesRaw(std::int32_t from, std::int32_t to);
   std::int32_t StateFlags() const;
   void BuildRedoRecord(const undo::RecordHead& head, UndoKind kind);
   void RevertRecord(const std::vector<std::uint8_t>& record, const undo::RecordHead& head, UndoKind kind);
@@ -415,6 +426,11 @@ class TCustomQDHexEditor {
   void ApplyBytesPerRow(int v);
   void LayoutChanged();
   Color Resolve(Color c) const;
+  // Parts of GetCellView.
+  void FillRulerCell(CellView& v, int col, int row) const;
+  void FillGutterCell(CellView& v, int row);
+  void FillDataCell(CellView& v, int col, int row, bool focused) const;
+  void FillCaretFrame(CellView& v, int col, int row, bool focused) const;
   int LastFullyVisibleCol() const;
 
   // editor_caret.cpp
@@ -429,6 +445,10 @@ class TCustomQDHexEditor {
   void SetSelectionRaw(std::int32_t start, std::int32_t end, std::int32_t anchor);
 
   // key_handling.cpp
+  // Caret keys of the key table; false for any other key.
+  bool MoveKey(int key, ShiftState shift);
+  // Editing, selection, clipboard, undo and bookmark keys.
+  void CommandKey(int key, ShiftState shift);
   void TypeInCharField(char16_t ch);
   void TypeInHexField(int digit);
   void SwitchField(ShiftState shift);

@@ -22,6 +22,16 @@ std::string ErrorText(int err) {
   return std::strerror(err);
 }
 
+// Writes n bytes from src at p, or n zeros when src is null.
+void CopyOrZero(std::uint8_t* p, const void* src, std::int32_t n) {
+  if (n <= 0) return;
+  if (src != nullptr) {
+    std::memcpy(p, src, static_cast<std::size_t>(n));
+  } else {
+    std::memset(p, 0, static_cast<std::size_t>(n));
+  }
+}
+
 }  // namespace
 
 // Shows the busy cursor for its lifetime; nested uses keep it until the outermost ends.
@@ -71,14 +81,7 @@ void TCustomQDHexEditor::AppendBytes(const void* src, std::int32_t n) {
   const std::int32_t old = data_.Size();
   if (old == 0) marks_.Clear();
   data_.SetSize(std::int64_t{old} + n);
-  std::uint8_t* p = data_.Ptr(old, n);
-  if (n > 0) {
-    if (src != nullptr) {
-      std::memcpy(p, src, static_cast<std::size_t>(n));
-    } else {
-      std::memset(p, 0, static_cast<std::size_t>(n));
-    }
-  }
+  CopyOrZero(data_.Ptr(old, n), src, n);
   LayoutChanged();
 }
 
@@ -87,14 +90,7 @@ void TCustomQDHexEditor::InsertBytes(const void* src, std::int32_t n, std::int32
   if (n < 0 || pos < 0 || pos > old) throw EQDHexEditor(msg::kDataBounds);
   data_.SetSize(std::int64_t{old} + n);
   data_.Move(pos, pos + n, old - pos);
-  std::uint8_t* p = data_.Ptr(pos, n);
-  if (n > 0) {
-    if (src != nullptr) {
-      std::memcpy(p, src, static_cast<std::size_t>(n));
-    } else {
-      std::memset(p, 0, static_cast<std::size_t>(n));
-    }
-  }
+  CopyOrZero(data_.Ptr(pos, n), src, n);
   LayoutChanged();
 }
 
@@ -131,17 +127,21 @@ void TCustomQDHexEditor::EmptyBufferAndUndo() {
   LayoutChanged();
 }
 
-void TCustomQDHexEditor::ResetAfterLoad() {
-  if (undo_.UpdateCount() == 0) undo_.Clear();
-  marks_.Clear();
-  modified_ = false;
-  ClearSelection();
+void TCustomQDHexEditor::ResetCaretAndView() {
   topRow_ = 2;
   leftCol_ = 2;
   SetCaretCell(Cell{2, 2});
   LayoutChanged();
   Host().Invalidate();
   FireChange();
+}
+
+void TCustomQDHexEditor::ResetAfterLoad() {
+  if (undo_.UpdateCount() == 0) undo_.Clear();
+  marks_.Clear();
+  modified_ = false;
+  ClearSelection();
+  ResetCaretAndView();
 }
 
 void TCustomQDHexEditor::CopyWithProgress(TQDHProgressKind kind, const std::string& name, std::int64_t total,
@@ -174,12 +174,7 @@ void TCustomQDHexEditor::NewFile(const fs::path& name) {
   marks_.Clear();
   modified_ = false;
   readOnlyFile_ = true;
-  topRow_ = 2;
-  leftCol_ = 2;
-  SetCaretCell(Cell{2, 2});
-  LayoutChanged();
-  Host().Invalidate();
-  FireChange();
+  ResetCaretAndView();
 }
 
 void TCustomQDHexEditor::LoadFile(const fs::path& name) {

@@ -22,9 +22,9 @@ void TCustomQDHexEditor::ChangeWord(std::int32_t pos, std::uint16_t oldWord, std
   const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(newWord), static_cast<std::uint8_t>(newWord >> 8)};
   data_.Write(bytes, pos, 2);
   if (!InsertMode()) {
-    // A byte that stays the same keeps whatever mark an earlier change gave it.
-    if ((oldWord & 0xFF) != (newWord & 0xFF)) marks_.Set(pos, true);
-    if ((oldWord >> 8) != (newWord >> 8)) marks_.Set(pos + 1, true);
+    // Each byte's mark tells whether this change altered that byte.
+    marks_.Set(pos, (oldWord & 0xFF) != (newWord & 0xFF));
+    marks_.Set(pos + 1, (oldWord >> 8) != (newWord >> 8));
   }
   Host().Invalidate();
   FireChange();

@@ -519,62 +519,69 @@ void TCustomQDHexEditor::SetDropTarget(int col, int row) {
 }
 
 CellView TCustomQDHexEditor::GetCellView(int col, int row, bool focused) {
-  static constexpr char kUpperDigits[] = "0123456789ABCDEF";
-  static constexpr char kLowerDigits[] = "0123456789abcdef";
   CellView v;
-  const int bpr = bytesPerRow_;
-  const int separator = SeparatorColumn(bpr);
-  const int lastCol = ColCount() - 1;
+  const int separator = SeparatorColumn(bytesPerRow_);
   v.gridBottom = drawGridLines_;
-  v.gridRight = drawGridLines_ && col == lastCol;
+  v.gridRight = drawGridLines_ && col == ColCount() - 1;
   v.gridColor = Resolve(colors_.Grid);
   v.dropMark = dropTarget_ == Cell{col, row};
-
   if (row <= 1) {
-    v.kind = col < 2 ? CellKind::kRulerFixed : CellKind::kRuler;
-    v.fill = v.textBackground = Resolve(colors_.OffsetBackground);
-    v.textColor = Resolve(colors_.Offset);
-    if (row == 0 && col >= 2) {
-      if (col == caret_.col) {
-        v.textBackground = Resolve(colors_.CurrentOffsetBackground);
-        v.textColor = Resolve(colors_.CurrentOffset);
-      }
-      if (col < separator) {
-        const auto i = static_cast<std::size_t>(col - 2);
-        if (i < hexRuler_.size()) v.text = hexRuler_.substr(i, 1);
-      } else if (col == separator) {
-        v.text = "  ";
-      } else {
-        const auto i = static_cast<std::size_t>(col - FirstCharColumn(bpr));
-        if (i < charRuler_.size()) v.text = charRuler_.substr(i, 1);
-      }
-    }
-    return v;
-  }
-  if (col == 0) {
-    v.kind = CellKind::kGutter;
-    v.align = TextAlign::kRight;
-    v.text = GetOffsetText(static_cast<std::int64_t>(row - 2) * bpr);
-    const bool current = row == caret_.row;
-    v.fill = Resolve(colors_.OffsetBackground);
-    v.textBackground = Resolve(current ? colors_.CurrentOffsetBackground : colors_.OffsetBackground);
-    v.textColor = Resolve(current ? colors_.CurrentOffset : colors_.Offset);
-    for (int i = 0; i < kBookmarkCount; ++i) {
-      const Bookmark& b = bookmarks_[static_cast<std::size_t>(i)];
-      if (b.pos >= 0 && b.pos / bpr + 2 == row) v.bookmarkIcons.push_back(i + (b.inCharField ? 10 : 0));
-    }
-    return v;
-  }
-  if (col == 1 || col == separator) {
+    FillRulerCell(v, col, row);
+  } else if (col == 0) {
+    FillGutterCell(v, row);
+  } else if (col == 1 || col == separator) {
     v.kind = col == 1 ? CellKind::kSpacer : CellKind::kSeparator;
     v.fill = v.textBackground = Resolve(colors_.Background);
-    return v;
+  } else {
+    FillDataCell(v, col, row, focused);
+    FillCaretFrame(v, col, row, focused);
   }
+  return v;
+}
 
-  const bool charField = col > separator;
+void TCustomQDHexEditor::FillRulerCell(CellView& v, int col, int row) const {
+  const int separator = SeparatorColumn(bytesPerRow_);
+  v.kind = col < 2 ? CellKind::kRulerFixed : CellKind::kRuler;
+  v.fill = v.textBackground = Resolve(colors_.OffsetBackground);
+  v.textColor = Resolve(colors_.Offset);
+  if (row != 0 || col < 2) return;
+  if (col == caret_.col) {
+    v.textBackground = Resolve(colors_.CurrentOffsetBackground);
+    v.textColor = Resolve(colors_.CurrentOffset);
+  }
+  if (col < separator) {
+    const auto i = static_cast<std::size_t>(col - 2);
+    if (i < hexRuler_.size()) v.text = hexRuler_.substr(i, 1);
+  } else if (col == separator) {
+    v.text = "  ";
+  } else {
+    const auto i = static_cast<std::size_t>(col - FirstCharColumn(bytesPerRow_));
+    if (i < charRuler_.size()) v.text = charRuler_.substr(i, 1);
+  }
+}
+
+void TCustomQDHexEditor::FillGutterCell(CellView& v, int row) {
+  v.kind = CellKind::kGutter;
+  v.align = TextAlign::kRight;
+  v.text = GetOffsetText(static_cast<std::int64_t>(row - 2) * bytesPerRow_);
+  const bool current = row == caret_.row;
+  v.fill = Resolve(colors_.OffsetBackground);
+  v.textBackground = Resolve(current ? colors_.CurrentOffsetBackground : colors_.OffsetBackground);
+  v.textColor = Resolve(current ? colors_.CurrentOffset : colors_.Offset);
+  for (int i = 0; i < kBookmarkCount; ++i) {
+    const Bookmark& b = bookmarks_[static_cast<std::size_t>(i)];
+    if (b.pos >= 0 && b.pos / bytesPerRow_ + 2 == row) v.bookmarkIcons.push_back(i + (b.inCharField ? 10 : 0));
+  }
+}
+
+void TCustomQDHexEditor::FillDataCell(CellView& v, int col, int row, bool focused) const {
+  static constexpr char kUpperDigits[] = "0123456789ABCDEF";
+  static constexpr char kLowerDigits[] = "0123456789abcdef";
+  const int bpr = bytesPerRow_;
+  const bool charField = col > SeparatorColumn(bpr);
   v.kind = charField ? CellKind::kChar : CellKind::kHex;
   const bool active = charField == CaretInCharField();
-  const bool edgeColumn = col == LastNibbleColumn(bpr) || col == lastCol;
+  const bool edgeColumn = col == LastNibbleColumn(bpr) || col == ColCount() - 1;
   v.fill = Resolve(active && !edgeColumn ? colors_.ActiveFieldBackground : colors_.Background);
   v.textBackground = Resolve(active ? colors_.ActiveFieldBackground : colors_.Background);
   if (charField) {
@@ -585,46 +592,48 @@ CellView TCustomQDHexEditor::GetCellView(int col, int row, bool focused) {
 
   const std::int32_t p = CellToPosition(col, row, bpr, unicodeChars_).pos;
   const std::int32_t size = DataSize();
-  if (p < size) {
-    v.hasChar = true;
-    const std::uint8_t b = GetByte(p);
-    if (!charField) {
-      const bool high = (col - 2) % 2 == (swapNibbles_ ? 1 : 0);
-      const int nibble = high ? b >> 4 : b & 0x0F;
-      v.ch = static_cast<std::uint16_t>((hexLowerCase_ ? kLowerDigits : kUpperDigits)[nibble]);
-    } else if (unicodeChars_) {
-      const std::uint8_t next = p + 1 < size ? GetByte(p + 1) : 0;
-      const std::uint16_t value = unicodeBigEndian_ ? static_cast<std::uint16_t>((b << 8) | next)
-                                                    : static_cast<std::uint16_t>((next << 8) | b);
-      v.ch = value < 256 && masked_.test(value) ? maskChar_ : value;
-    } else {
-      v.ch = DisplayChar(b);
-      v.ansiChar = true;
-    }
-    v.changed = HasChangeMark(p) || (unicodeChars_ && charField && HasChangeMark(p + 1));
-    if (v.changed) {
-      v.textColor = Resolve(colors_.ChangedText);
-      v.textBackground = Resolve(colors_.ChangedBackground);
-    }
-    const bool inSelection = [&] {
-      if (selAnchor_ < 0) return false;
-      if (p >= selStart_ && p <= selEnd_) return true;
-      return unicodeChars_ && charField && p + 1 >= selStart_ && p + 1 <= selEnd_;
-    }();
-    v.selected = inSelection;
-    if (inSelection && (focused || !hideSelection_)) {
-      const bool grey = !focused && graySelectionIfNotFocused_;
-      const auto paint = [grey](Color c) { return grey ? GrayColor(InvertColor(c)) : InvertColor(c); };
-      v.textColor = paint(v.textColor);
-      v.textBackground = paint(v.textBackground);
-      if (!edgeColumn && p != selEnd_) v.fill = paint(v.fill);
-    }
+  if (p >= size) return;
+  v.hasChar = true;
+  const std::uint8_t b = GetByte(p);
+  if (!charField) {
+    const bool high = (col - 2) % 2 == (swapNibbles_ ? 1 : 0);
+    const int nibble = high ? b >> 4 : b & 0x0F;
+    v.ch = static_cast<std::uint16_t>((hexLowerCase_ ? kLowerDigits : kUpperDigits)[nibble]);
+  } else if (unicodeChars_) {
+    const std::uint8_t next = p + 1 < size ? GetByte(p + 1) : 0;
+    const std::uint16_t value = unicodeBigEndian_ ? static_cast<std::uint16_t>((b << 8) | next)
+                                                  : static_cast<std::uint16_t>((next << 8) | b);
+    v.ch = value < 256 && masked_.test(value) ? maskChar_ : value;
+  } else {
+    v.ch = DisplayChar(b);
+    v.ansiChar = true;
   }
+  v.changed = HasChangeMark(p) || (unicodeChars_ && charField && HasChangeMark(p + 1));
+  if (v.changed) {
+    v.textColor = Resolve(colors_.ChangedText);
+    v.textBackground = Resolve(colors_.ChangedBackground);
+  }
+  const bool inSelection = [&] {
+    if (selAnchor_ < 0) return false;
+    if (p >= selStart_ && p <= selEnd_) return true;
+    return unicodeChars_ && charField && p + 1 >= selStart_ && p + 1 <= selEnd_;
+  }();
+  v.selected = inSelection;
+  if (inSelection && (focused || !hideSelection_)) {
+    const bool grey = !focused && graySelectionIfNotFocused_;
+    const auto paint = [grey](Color c) { return grey ? GrayColor(InvertColor(c)) : InvertColor(c); };
+    v.textColor = paint(v.textColor);
+    v.textBackground = paint(v.textBackground);
+    if (!edgeColumn && p != selEnd_) v.fill = paint(v.fill);
+  }
+}
 
+void TCustomQDHexEditor::FillCaretFrame(CellView& v, int col, int row, bool focused) const {
+  const int bpr = bytesPerRow_;
+  const bool charField = col > SeparatorColumn(bpr);
   if (focused && row == caret_.row) {
-    const std::int32_t caretPos = CaretPosition();
     if (CaretInCharField() && !charField) {
-      if (col == PositionToCell(caretPos, bpr, unicodeChars_, false).col) {
+      if (col == PositionToCell(CaretPosition(), bpr, unicodeChars_, false).col) {
         v.frame = focusFrame_ ? FrameKind::kFocusRect : FrameKind::kColored;
         v.frameColor = Resolve(colors_.CursorFrame);
         v.frameSpan = unicodeChars_ ? 4 : 2;
@@ -639,7 +648,6 @@ CellView TCustomQDHexEditor::GetCellView(int col, int row, bool focused) {
     v.frameColor = Resolve(colors_.NonFocusCursorFrame);
     v.frameSpan = 1;
   }
-  return v;
 }
 
 }  // namespace hexed

@@ -77,124 +77,123 @@ std::int32_t TCustomQDHexEditor::StateFlags() const {
   return flags;
 }
 
+std::int64_t TCustomQDHexEditor::CheckedDataLength(UndoKind kind, std::int32_t pos, std::int32_t replacedCount,
+                                                   std::int32_t count) const {
+  if (count < 0 || replacedCount < 0) throw EQDHexEditor(msg::kDataBounds);
+  switch (kind) {
+    case UndoKind::kChangeBytes:
+    case UndoKind::kRemoveData:
+    case UndoKind::kConvert: data_.Ptr(pos, count); return count;
+    case UndoKind::kReplace: data_.Ptr(pos, replacedCount); return replacedCount;
+    case UndoKind::kInsertNibble:
+    case UndoKind::kDeleteNibble: data_.Ptr(pos, 1); return 1;
+    case UndoKind::kInsertBuffer:
+      if (pos < 0 || pos > DataSize()) throw EQDHexEditor(msg::kDataBounds);
+      return 0;
+    case UndoKind::kAllDataSaved: return DataSize();
+    default: return 0;
+  }
+}
+
 void TCustomQDHexEditor::RecordUndo(UndoKind kind, std::int32_t pos, std::string_view description,
                                     std::int32_t replacedCount, std::int32_t count) {
   if (kind == UndoKind::kNone || !CanRecordUndo(kind, count, replacedCount)) {
     throw EQDHexEditor(msg::kCannotUpdateUndo);
   }
-  const std::int32_t size = DataSize();
   // Every range is checked before anything changes.
-  if (count < 0 || replacedCount < 0) throw EQDHexEditor(msg::kDataBounds);
-  std::int64_t dataLength = 0;
-  switch (kind) {
-    case UndoKind::kChangeBytes:
-    case UndoKind::kRemoveData:
-    case UndoKind::kConvert:
-      data_.Ptr(pos, count);
-      dataLength = count;
-      break;
-    case UndoKind::kReplace:
-      data_.Ptr(pos, replacedCount);
-      dataLength = replacedCount;
-      break;
-    case UndoKind::kInsertNibble:
-    case UndoKind::kDeleteNibble:
-      data_.Ptr(pos, 1);
-      dataLength = 1;
-      break;
-    case UndoKind::kInsertBuffer:
-      if (pos < 0 || pos > size) throw EQDHexEditor(msg::kDataBounds);
-      break;
-    case UndoKind::kAllDataSaved: dataLength = size; break;
-    default: break;
-  }
-
+  const std::int64_t dataLength = CheckedDataLength(kind, pos, replacedCount, count);
   if (undo_.UpdateCount() == 0) {
-    undo_.DiscardRedo();
-    undo_.DiscardLastUndone();
-    const std::string_view text = description.empty() ? undo::DefaultDescription(kind) : description;
-    undo_.DropOldestOverBudget(maxUndo_);
-
-    const bool group = kind == UndoKind::kMultipleModification;
-    const bool storeDescription = !description.empty() && !group;
-    const std::size_t groupText = group ? Utf8Cut(text, kMaxGroupText) : 0;
-    if (group) dataLength = 1 + static_cast<std::int64_t>(groupText);
-    const std::size_t dataArea = static_cast<std::size_t>(std::max<std::int64_t>(dataLength, 1));
-
-    RecordHead h;
-    h.flags = undo::KindBit(kind) | StateFlags() | (storeDescription ? undo::kFlagDescription : 0);
-    h.caret = CaretPosition();
-    h.pos = pos;
-    h.count = kind == UndoKind::kAllDataSaved ? size : count;
-    h.count2 = kind == UndoKind::kReplace ? replacedCount : 0;
-    h.translation = translation_;
-    h.bytesPerUnit = bytesPerUnit_;
-    std::int32_t selStart = selStart_;
-    std::int32_t selEnd = selEnd_;
-    std::int32_t selAnchor = selAnchor_;
-
-    const std::size_t at = undo_.Grow(static_cast<std::size_t>(undo::kHeadSize) + dataArea);
-    std::uint8_t* data = undo_.At(at + undo::kHeadSize);
+    const std::int64_t size = DataSize();
+    AppendRecord(kind, pos, description, replacedCount, count, dataLength);
+    // Bookmarks after the changed bytes follow them; the check against the
+    // end uses the size the change leaves.
     switch (kind) {
-      case UndoKind::kChangeBytes:
-        data_.Read(data, pos, count);
-        if (HasChangeMark(pos)) h.flags |= undo::kFlagMarkAtPos;
-        if (count == 2 && HasChangeMark(pos + 1)) h.flags |= undo::kFlagMarkAfterPos;
+      case UndoKind::kRemoveData: AdjustBookmarksWithin(pos + count, -count, size - count); break;
+      case UndoKind::kInsertBuffer: AdjustBookmarksWithin(pos, count, size + count); break;
+      case UndoKind::kReplace:
+        AdjustBookmarksWithin(pos + replacedCount, count - replacedCount, size + count - replacedCount);
         break;
-      case UndoKind::kRemoveData:
-      case UndoKind::kConvert: data_.Read(data, pos, count); break;
-      case UndoKind::kReplace: data_.Read(data, pos, replacedCount); break;
-      case UndoKind::kInsertNibble:
-      case UndoKind::kDeleteNibble:
-        data_.Read(data, pos, 1);
-        if (HasChangeMark(pos)) h.flags |= undo::kFlagMarkAtPos;
-        break;
-      case UndoKind::kCursorMovement:
-        h.caret = pos;
-        h.flags |= undo::kFlagSelection;
-        selStart = pos;
-        selEnd = count > 0 ? pos + count - 1 : -1;
-        selAnchor = pos;
-        break;
-      case UndoKind::kMultipleModification:
-        data[0] = static_cast<std::uint8_t>(groupText);
-        std::memcpy(data + 1, text.data(), groupText);
-        break;
-      case UndoKind::kAllDataSaved: data_.Read(data, 0, size); break;
       default: break;
     }
-    if (storeDescription) {
-      undo_.Append(description.data(), description.size());
-      std::uint8_t len[4];
-      PutInt32(len, static_cast<std::int32_t>(description.size()));
-      undo_.Append(len, 4);
-    }
-    if (h.flags & undo::kFlagSelection) {
-      std::uint8_t sel[12];
-      PutInt32(sel, selStart);
-      PutInt32(sel + 4, selEnd);
-      PutInt32(sel + 8, selAnchor);
-      undo_.Append(sel, 12);
-    }
-    undo_.Grow(4);
-    h.size = static_cast<std::int32_t>(undo_.Size() - static_cast<std::int64_t>(at));
-    undo::WriteHead(undo_.At(at), h);
-    PutInt32(undo_.At(static_cast<std::size_t>(undo_.Size()) - 4), h.size);
-    undo_.AddCount();
-    undo_.SetDescription(std::string(group ? text.substr(0, groupText) : text));
-  }
-
-  // Bookmarks follow the data also while recording is suspended, and are
-  // checked against the size the change leaves.
-  switch (kind) {
-    case UndoKind::kRemoveData: AdjustBookmarksWithin(pos + count, -count, std::int64_t{size} - count); break;
-    case UndoKind::kInsertBuffer: AdjustBookmarksWithin(pos, count, std::int64_t{size} + count); break;
-    case UndoKind::kReplace:
-      AdjustBookmarksWithin(pos + replacedCount, count - replacedCount, std::int64_t{size} + count - replacedCount);
-      break;
-    default: break;
   }
   modified_ = true;
+}
+
+void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::string_view description,
+                                      std::int32_t replacedCount, std::int32_t count, std::int64_t dataLength) {
+  const std::int32_t size = DataSize();
+  undo_.DiscardRedo();
+  undo_.DiscardLastUndone();
+  const std::string_view text = description.empty() ? undo::DefaultDescription(kind) : description;
+  undo_.DropOldestOverBudget(maxUndo_);
+
+  const bool group = kind == UndoKind::kMultipleModification;
+  const bool storeDescription = !description.empty() && !group;
+  const std::size_t groupText = group ? Utf8Cut(text, kMaxGroupText) : 0;
+  if (group) dataLength = 1 + static_cast<std::int64_t>(groupText);
+  const std::size_t dataArea = static_cast<std::size_t>(std::max<std::int64_t>(dataLength, 1));
+
+  RecordHead h;
+  h.flags = undo::KindBit(kind) | StateFlags() | (storeDescription ? undo::kFlagDescription : 0);
+  h.caret = CaretPosition();
+  h.pos = pos;
+  h.count = kind == UndoKind::kAllDataSaved ? size : count;
+  h.count2 = kind == UndoKind::kReplace ? replacedCount : 0;
+  h.translation = translation_;
+  h.bytesPerUnit = bytesPerUnit_;
+  std::int32_t selStart = selStart_;
+  std::int32_t selEnd = selEnd_;
+  std::int32_t selAnchor = selAnchor_;
+
+  const std::size_t at = undo_.Grow(static_cast<std::size_t>(undo::kHeadSize) + dataArea);
+  std::uint8_t* data = undo_.At(at + undo::kHeadSize);
+  switch (kind) {
+    case UndoKind::kChangeBytes:
+      data_.Read(data, pos, count);
+      if (HasChangeMark(pos)) h.flags |= undo::kFlagMarkAtPos;
+      if (count == 2 && HasChangeMark(pos + 1)) h.flags |= undo::kFlagMarkAfterPos;
+      break;
+    case UndoKind::kRemoveData:
+    case UndoKind::kConvert: data_.Read(data, pos, count); break;
+    case UndoKind::kReplace: data_.Read(data, pos, replacedCount); break;
+    case UndoKind::kInsertNibble:
+    case UndoKind::kDeleteNibble:
+      data_.Read(data, pos, 1);
+      if (HasChangeMark(pos)) h.flags |= undo::kFlagMarkAtPos;
+      break;
+    case UndoKind::kCursorMovement:
+      h.caret = pos;
+      h.flags |= undo::kFlagSelection;
+      selStart = pos;
+      selEnd = count > 0 ? pos + count - 1 : -1;
+      selAnchor = pos;
+      break;
+    case UndoKind::kMultipleModification:
+      data[0] = static_cast<std::uint8_t>(groupText);
+      std::memcpy(data + 1, text.data(), groupText);
+      break;
+    case UndoKind::kAllDataSaved: data_.Read(data, 0, size); break;
+    default: break;
+  }
+  if (storeDescription) {
+    undo_.Append(description.data(), description.size());
+    std::uint8_t len[4];
+    PutInt32(len, static_cast<std::int32_t>(description.size()));
+    undo_.Append(len, 4);
+  }
+  if (h.flags & undo::kFlagSelection) {
+    std::uint8_t sel[12];
+    PutInt32(sel, selStart);
+    PutInt32(sel + 4, selEnd);
+    PutInt32(sel + 8, selAnchor);
+    undo_.Append(sel, 12);
+  }
+  undo_.Grow(4);
+  h.size = static_cast<std::int32_t>(undo_.Size() - static_cast<std::int64_t>(at));
+  undo::WriteHead(undo_.At(at), h);
+  PutInt32(undo_.At(static_cast<std::size_t>(undo_.Size()) - 4), h.size);
+  undo_.AddCount();
+  undo_.SetDescription(std::string(group ? text.substr(0, groupText) : text));
 }
 
 void TCustomQDHexEditor::GroupUndo(std::int32_t count, std::string_view description) {
@@ -281,17 +280,18 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
   undo_.SetRedo(std::move(block));
 }
 
+void TCustomQDHexEditor::RemoveBytesRaw(std::int32_t from, std::int32_t to) {
+  const std::int32_t size = data_.Size();
+  data_.Ptr(from, to - from);
+  data_.Move(to, from, size - to);
+  data_.SetSize(size - (to - from));
+  LayoutChanged();
+}
+
 void TCustomQDHexEditor::RevertRecord(const std::vector<std::uint8_t>& record, const RecordHead& h,
                                       UndoKind kind) {
   const std::uint8_t* saved = record.data() + undo::kHeadSize;
   const std::int32_t pos = h.pos;
-  const auto removeRaw = [this](std::int32_t from, std::int32_t to) {
-    const std::int32_t size = data_.Size();
-    data_.Ptr(from, to - from);
-    data_.Move(to, from, size - to);
-    data_.SetSize(size - (to - from));
-    LayoutChanged();
-  };
   switch (kind) {
     case UndoKind::kChangeBytes:
       data_.Write(saved, pos, h.count);
@@ -304,12 +304,12 @@ void TCustomQDHexEditor::RevertRecord(const std::vector<std::uint8_t>& record, c
       marks_.CutFrom(pos);
       break;
     case UndoKind::kInsertBuffer:
-      removeRaw(pos, pos + h.count);
+      RemoveBytesRaw(pos, pos + h.count);
       AdjustBookmarksWithin(pos + h.count, -h.count, DataSize());
       marks_.CutFrom(pos);
       break;
     case UndoKind::kReplace:
-      removeRaw(pos, pos + h.count);
+      RemoveBytesRaw(pos, pos + h.count);
       InsertBytes(saved, h.count2, pos);
       AdjustBookmarksWithin(pos + h.count, h.count2 - h.count, DataSize());
       marks_.CutFrom(pos > 0 ? pos - 1 : 0);
@@ -328,8 +328,9 @@ void TCustomQDHexEditor::RevertRecord(const std::vector<std::uint8_t>& record, c
         InsertNibble(pos, false);
       }
       data_.Write(saved, pos, 1);
-      marks_.CutFrom(pos + 1);
-      marks_.Set(pos, (h.flags & undo::kFlagMarkAtPos) != 0);
+      // Like every size change, this drops the marks from pos on, the one
+      // the record kept for pos included.
+      marks_.CutFrom(pos);
       data_.SetSize(DataSize() - 1);
       LayoutChanged();
       break;
@@ -436,32 +437,16 @@ void TCustomQDHexEditor::Redo() {
   const std::uint8_t* data = block.data() + undo::kHeadSize;
   const std::int32_t pos = h.pos;
 
-  const auto removeRaw = [this](std::int32_t from, std::int32_t to) {
-    const std::int32_t size = data_.Size();
-    data_.Ptr(from, to - from);
-    data_.Move(to, from, size - to);
-    data_.SetSize(size - (to - from));
-    LayoutChanged();
-  };
+  // The undo before this redo already dropped the marks from pos on.
   switch (kind) {
     case UndoKind::kChangeBytes: data_.Write(data, pos, h.count); break;
-    case UndoKind::kRemoveData:
-      removeRaw(pos, pos + h.count);
-      marks_.CutFrom(pos);
-      break;
-    case UndoKind::kInsertBuffer:
-      InsertBytes(data, h.count, pos);
-      marks_.CutFrom(pos);
-      break;
+    case UndoKind::kRemoveData: RemoveBytesRaw(pos, pos + h.count); break;
+    case UndoKind::kInsertBuffer: InsertBytes(data, h.count, pos); break;
     case UndoKind::kReplace:
-      removeRaw(pos, pos + h.count2);
+      RemoveBytesRaw(pos, pos + h.count2);
       InsertBytes(data, h.count, pos);
-      marks_.CutFrom(pos);
       break;
-    case UndoKind::kAppendBuffer:
-      AppendBytes(data, h.count);
-      marks_.CutFrom(pos);
-      break;
+    case UndoKind::kAppendBuffer: AppendBytes(data, h.count); break;
     case UndoKind::kInsertNibble:
     case UndoKind::kDeleteNibble:
     case UndoKind::kAllDataSaved:
@@ -470,9 +455,8 @@ void TCustomQDHexEditor::Redo() {
       LayoutChanged();
       break;
     case UndoKind::kConvert:
-      removeRaw(pos, pos + h.count);
+      RemoveBytesRaw(pos, pos + h.count);
       InsertBytes(data, h.count, pos);
-      marks_.CutFrom(pos);
       break;
     default: break;
   }

@@ -27,52 +27,43 @@ void TCustomQDHexEditor::KeyDown(int key, ShiftState shift) {
     if (key == 0) return;
   }
   const ShiftState mods = shift & kModifierKeys;
-  const bool ctrl = (mods & kCtrlKey) != 0;
-  const bool ctrlAlone = mods == kCtrlKey;
-  const bool ctrlShift = mods == (kCtrlKey | kShiftKey);
   if (mods == 0 && key != key::kShift && !InsertMode()) ClearSelection();
+  if (!MoveKey(key, shift)) CommandKey(key, shift);
+}
 
+bool TCustomQDHexEditor::MoveKey(int key, ShiftState shift) {
+  const ShiftState mods = shift & kModifierKeys;
+  const bool ctrl = (mods & kCtrlKey) != 0;
   const bool charField = CaretInCharField();
   const int row = caret_.row;
   const int col = caret_.col;
   switch (key) {
-    case key::kBack:
-      if (InsertMode() && !readOnlyView_) {
-        if (SelCount() >= 1) {
-          DeleteSelection();
-        } else {
-          DeleteUnit(true);
-        }
-      } else if (!ctrl) {
-        StepBack(shift);
-      }
-      break;
     case key::kLeft:
       if (ctrl) {
         FocusCell(2, row, shift);
       } else {
         StepBack(shift);
       }
-      break;
+      return true;
     case key::kRight:
       if (ctrl) {
         FocusCell(ColCount() - 1, row, shift);
       } else {
         StepForward(shift);
       }
-      break;
+      return true;
     case key::kUp:
       if (!ctrl && row > 2) FocusCell(col, row - 1, shift);
-      break;
+      return true;
     case key::kDown:
       if (!ctrl && row < RowCount() - 1) FocusCell(col, row + 1, shift);
-      break;
+      return true;
     case key::kHome:
       FocusCell(charField ? FirstCharColumn(bytesPerRow_) : 2, ctrl ? 2 : row, shift);
-      break;
+      return true;
     case key::kEnd: {
       const std::int32_t last = LastCaretPosition();
-      if (last < 0) break;
+      if (last < 0) return true;
       if (ctrl) {
         const Cell c = PositionToCell(last, bytesPerRow_, unicodeChars_, charField);
         FocusCell(c.col, c.row, shift);
@@ -83,7 +74,7 @@ void TCustomQDHexEditor::KeyDown(int key, ShiftState shift) {
         if (!charField) ++c.col;
         FocusCell(c.col, c.row, shift);
       }
-      break;
+      return true;
     }
     case key::kPageUp:
       if (ctrl) {
@@ -93,7 +84,7 @@ void TCustomQDHexEditor::KeyDown(int key, ShiftState shift) {
         SetTopRow(topRow_ - (row - newRow));
         FocusCell(col, newRow, shift);
       }
-      break;
+      return true;
     case key::kPageDown:
       if (ctrl) {
         FocusCell(col, LastVisibleRow(), shift);
@@ -102,12 +93,32 @@ void TCustomQDHexEditor::KeyDown(int key, ShiftState shift) {
         SetTopRow(topRow_ + (newRow - row));
         FocusCell(col, newRow, shift);
       }
-      break;
+      return true;
     case key::kTab:
       if ((mods & ~kShiftKey) == 0) SwitchField(shift);
-      break;
+      return true;
     case key::kT:
-      if (ctrlAlone) SwitchField(shift);
+      if (mods == kCtrlKey) SwitchField(shift);
+      return true;
+    default: return false;
+  }
+}
+
+void TCustomQDHexEditor::CommandKey(int key, ShiftState shift) {
+  const ShiftState mods = shift & kModifierKeys;
+  const bool ctrlAlone = mods == kCtrlKey;
+  const bool ctrlShift = mods == (kCtrlKey | kShiftKey);
+  switch (key) {
+    case key::kBack:
+      if (InsertMode() && !readOnlyView_) {
+        if (SelCount() >= 1) {
+          DeleteSelection();
+        } else {
+          DeleteUnit(true);
+        }
+      } else if ((mods & kCtrlKey) == 0) {
+        StepBack(shift);
+      }
       break;
     case key::kShift:
       if (mods == kShiftKey || ctrlShift) selectionMode_ = true;
@@ -149,7 +160,7 @@ void TCustomQDHexEditor::KeyDown(int key, ShiftState shift) {
         if (ctrlAlone) {
           GotoBookmark(index);
         } else if (ctrlShift) {
-          SetBookmark(index, CaretPosition(), charField);
+          SetBookmark(index, CaretPosition(), CaretInCharField());
         }
       }
       break;

@@ -1,6 +1,5 @@
 // Mouse press, move, release, double click and wheel on cells.
 #include "hexeditor/custom_hex_editor.h"
-#include "hexeditor/errors.h"
 
 namespace hexed {
 
@@ -79,12 +78,8 @@ void TCustomQDHexEditor::MouseWheel(bool down, ShiftState shift) {
   if (zoomOnWheel_ && mods == kCtrlKey) {
     if (autoBytesPerRow_) return;
     const int v = bytesPerRow_ + (down ? -1 : 1);
-    if (v < 1 || v > 256) return;
-    try {
-      SetBytesPerRow(v);
-    } catch (const EQDHexEditor&) {
-      // An odd width in Unicode mode: the wheel step is ignored.
-    }
+    // An odd width in Unicode mode raises; the control answers with a beep.
+    if (v >= 1 && v <= 256) SetBytesPerRow(v);
     return;
   }
   if (zoomOnWheel_ && mods == (kCtrlKey | kShiftKey)) {

@@ -56,6 +56,21 @@ TEST_F(Keys, SwappedNibblesTypeTheLowNibbleFirst) {
   EXPECT_EQ(test::Content(e), (Bytes{0xC9, 0x42}));
 }
 
+TEST_F(Keys, SwappedNibblesOverASelectionPutTheDigitInTheFirstNibbleShown) {
+  test::Load(e, {0x41, 0x42, 0x43});
+  e.SetSwapNibbles(true);
+  e.SetInsertMode(true);
+  e.SetCaretPosition(2, false, true);
+  e.SetSelection(0, 1);
+  e.KeyPress(u'9');
+  EXPECT_EQ(test::Content(e), (Bytes{0x09, 0x43}));
+  e.SetSwapNibbles(false);
+  e.SetCaretPosition(1, false, true);
+  e.SetSelection(0, 0);
+  e.KeyPress(u'7');
+  EXPECT_EQ(test::Content(e), (Bytes{0x70, 0x43}));
+}
+
 TEST_F(Keys, InsertModeOnAnEmptyBufferAppendsThenCompletesTheByte) {
   e.NewFile();
   e.SetInsertMode(true);

@@ -1,6 +1,7 @@
 // Mouse press, drag, release, double click, hit adjustment and wheel on cells.
 #include <gtest/gtest.h>
 
+#include "hexeditor/errors.h"
 #include "test_support.h"
 
 namespace hexed {
@@ -137,8 +138,13 @@ TEST_F(Mouse, WheelScrollsZoomsRowsAndFont) {
   EXPECT_EQ(e.FontSize(), 2);
   e.SetBytesPerRow(16);
   e.SetUnicodeChars(true);
-  e.MouseWheel(true, kCtrlKey);
-  EXPECT_EQ(e.BytesPerRow(), 16) << "odd widths are refused in Unicode mode";
+  try {
+    e.MouseWheel(true, kCtrlKey);
+    ADD_FAILURE() << "an odd width accepted in Unicode mode";
+  } catch (const EQDHexEditor& ex) {
+    EXPECT_STREQ(ex.what(), "Invalid bytes per line argument");
+  }
+  EXPECT_EQ(e.BytesPerRow(), 16);
   e.SetZoomOnWheel(false);
   e.MouseWheel(true, kCtrlKey);
   EXPECT_EQ(e.Caret().row, 3);

@@ -360,15 +360,67 @@ TEST(ChangeMarks, OverwritesMarkInsertModeClearsAndSizeChangesCut) {
   EXPECT_FALSE(e.HasChangeMark(2));
 }
 
-TEST(ChangeMarks, AWordChangeKeepsTheMarkOfAnUnchangedByte) {
+TEST(ChangeMarks, AWordChangeSetsOrClearsEachByteMark) {
   TCustomQDHexEditor e;
   test::Load(e, {0x10, 0x20, 0x30, 0x40});
   e.ChangeByte(1, 0x20, 0x21);
+  ASSERT_TRUE(e.HasChangeMark(1));
   e.ChangeWord(0, 0x2110, 0x2111);
   EXPECT_TRUE(e.HasChangeMark(0));
-  EXPECT_TRUE(e.HasChangeMark(1));
-  e.ChangeWord(2, 0x4030, 0x4030);
+  EXPECT_FALSE(e.HasChangeMark(1)) << "the byte this change left alone loses its mark";
+  e.ChangeWord(2, 0x4030, 0x4130);
   EXPECT_FALSE(e.HasChangeMark(2));
+  EXPECT_TRUE(e.HasChangeMark(3));
+  e.Undo();
+  EXPECT_FALSE(e.HasChangeMark(3));
+  e.Undo();
+  EXPECT_TRUE(e.HasChangeMark(1)) << "undo puts the recorded marks back";
+  EXPECT_FALSE(e.HasChangeMark(0));
+}
+
+TEST(ChangeMarks, UndoingANibbleShiftDropsTheMarksFromItsPosition) {
+  for (const UndoKind kind : {UndoKind::kInsertNibble, UndoKind::kDeleteNibble}) {
+    TCustomQDHexEditor e;
+    test::Load(e, test::Sequence(6, 0x10));
+    e.ChangeByte(1, 0x11, 0x91);
+    e.ChangeByte(2, 0x12, 0x92);
+    e.ChangeByte(4, 0x14, 0x94);
+    const Bytes before = test::Content(e);
+    e.RecordUndo(kind, 2, "", 0, 1);
+    const auto& stream = e.UndoStorage().Bytes();
+    EXPECT_NE(undo::GetInt32(stream.data() + stream.size() - 34 + 4) & undo::kFlagMarkAtPos, 0) << "mark recorded";
+    if (kind == UndoKind::kInsertNibble) {
+      e.InsertNibble(2, true);
+    } else {
+      e.DeleteNibble(2, true);
+    }
+    e.Undo();
+    EXPECT_EQ(test::Content(e), before);
+    EXPECT_TRUE(e.HasChangeMark(1));
+    EXPECT_FALSE(e.HasChangeMark(2)) << "the recorded mark of pos is dropped with the rest";
+    EXPECT_FALSE(e.HasChangeMark(4));
+  }
+}
+
+TEST(ChangeMarks, UndoAndRedoOfASizeChangeKeepTheMarksBeforeIt) {
+  TCustomQDHexEditor e;
+  test::Load(e, test::Sequence(10));
+  e.ChangeByte(1, 1, 0x71);
+  e.ChangeByte(3, 3, 0x73);
+  e.ChangeByte(8, 8, 0x78);
+  e.SetSelection(4, 5);
+  e.DeleteSelection();
+  EXPECT_TRUE(e.HasChangeMark(3));
+  EXPECT_FALSE(e.HasChangeMark(6)) << "marks after a removal are dropped";
+  e.Undo();
+  EXPECT_TRUE(e.HasChangeMark(1));
+  EXPECT_TRUE(e.HasChangeMark(3));
+  EXPECT_FALSE(e.HasChangeMark(8));
+  e.Redo();
+  EXPECT_EQ(test::Content(e), (Bytes{0, 0x71, 2, 0x73, 6, 7, 0x78, 9}));
+  EXPECT_TRUE(e.HasChangeMark(1));
+  EXPECT_TRUE(e.HasChangeMark(3));
+  for (std::int32_t p = 4; p < 10; ++p) EXPECT_FALSE(e.HasChangeMark(p)) << p;
 }
 
 TEST(Bookmarks, EditsMoveThemAndKeepThemInsideTheData) {
@@ -392,6 +444,35 @@ TEST(Bookmarks, EditsMoveThemAndKeepThemInsideTheData) {
   EXPECT_EQ(e.GetBookmark(0).pos, -1);
   EXPECT_EQ(e.GetBookmark(1).pos, -1);
   EXPECT_GT(changes, 3);
+}
+
+TEST(Bookmarks, UndoingAnInsertMovesOnlyThoseAfterIt) {
+  TCustomQDHexEditor e;
+  test::Load(e, test::Sequence(20));
+  e.InsertBuffer(kFive.data(), 5, 0, false);
+  e.SetBookmark(0, 2, false);
+  e.SetBookmark(1, 7, true);
+  e.SetBookmark(2, 24, false);
+  e.Undo();
+  EXPECT_EQ(e.GetBookmark(0).pos, 2) << "inside the removed bytes: kept, never negative";
+  EXPECT_EQ(e.GetBookmark(1).pos, 2);
+  EXPECT_TRUE(e.GetBookmark(1).inCharField);
+  EXPECT_EQ(e.GetBookmark(2).pos, 19);
+}
+
+TEST(Bookmarks, WhileUndoIsSuspendedTheyStay) {
+  TCustomQDHexEditor e;
+  test::Load(e, test::Sequence(20));
+  e.SetBookmark(0, 10, false);
+  e.SuspendUndo();
+  e.InsertBuffer(kFive.data(), 3, 2, false);
+  EXPECT_EQ(e.GetBookmark(0).pos, 10);
+  e.SetSelection(0, 4);
+  e.DeleteSelection();
+  EXPECT_EQ(e.GetBookmark(0).pos, 10);
+  e.ResumeUndo();
+  e.InsertBuffer(kFive.data(), 3, 2, false);
+  EXPECT_EQ(e.GetBookmark(0).pos, 13) << "recorded changes move them again";
 }
 
 TEST(Bookmarks, SetTogglesGotoMovesAndClearsStaleOnes) {

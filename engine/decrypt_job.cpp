@@ -4,6 +4,7 @@
 
 #include "engine/job_files.h"
 #include "engine/job_progress.h"
+#include "engine/job_report.h"
 #include "engine/output_names.h"
 #include "engine/save_key_reader.h"
 #include "engine/zak_names.h"
@@ -42,7 +43,8 @@ class DecryptJob final : public ReaderEvents {
         display_(DisplayPath(input.source)),
         parts_(SplitFileName(input.source)),
         button_(input.selfDecryption ? JobControl::kButton7 : JobControl::kButton2),
-        progress_(window.host) {}
+        progress_(window.host),
+        report_(window.host) {}
 
   void Run() {
     try {
@@ -52,7 +54,7 @@ class DecryptJob final : public ReaderEvents {
       w_.host.SetProgressPosition(0);
       w_.host.Pause(111);
     } catch (const std::exception&) {
-      Log(std::string(kDriverError) + display_);
+      report_.Log(std::string(kDriverError) + display_);
       w_.host.Beep();
       return;
     }
@@ -60,26 +62,16 @@ class DecryptJob final : public ReaderEvents {
   }
 
   // The reader's side.
-  void Report(std::string text) override { Log(text + Subject()); }
+  void Report(std::string text) override { report_.Log(text + Subject()); }
   bool AskTryNewerVersion() override {
     return w_.host.AskYesNo(std::string(read_text::kAskNewerCaption), std::string(read_text::kAskNewer));
   }
-  void Status(std::string_view text) override { SetStatus(std::string(text)); }
+  void Status(std::string_view text) override { report_.Status(std::string(text)); }
 
  private:
   // What a report names: the source, or the file carried in a package.
   std::string Subject() const {
     return in_.selfDecryption ? std::string(kCarried) + in_.carriedName : display_;
-  }
-
-  void Log(const std::string& text) {
-    status_ = text;
-    w_.host.LogLine(text);
-  }
-
-  void SetStatus(std::string text) {
-    status_ = std::move(text);
-    w_.host.SetStatusPanel(status_);
   }
 
   void Unlock() {
@@ -90,7 +82,7 @@ class DecryptJob final : public ReaderEvents {
   void Entry() {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(in_.source, ec)) {
-      Log("要解密的文件:“" + display_ + "”" + std::string(kMissing));
+      report_.Log("要解密的文件:“" + display_ + "”" + std::string(kMissing));
       return Unlock();
     }
     try {
@@ -102,7 +94,7 @@ class DecryptJob final : public ReaderEvents {
     } catch (const std::exception&) {
       w_.state.decryptActive = false;
       w_.host.Beep();
-      Log(std::string(kInUse) + display_);
+      report_.Log(std::string(kInUse) + display_);
       w_.host.SetJobControls(button_, true);
     }
   }
@@ -130,7 +122,7 @@ class DecryptJob final : public ReaderEvents {
     w_.host.SetProgressHint("解密后的文件：" + DisplayPath(finalNames(0)));
     const std::string what = in_.selfDecryption ? "进行自解密的文件：" + in_.carriedName : "进行解密的文件：" + display_;
     w_.host.SetStatusHint(what);
-    SetStatus(what);
+    report_.Status(what);
 
     const bool compressed = c.fields.compression > 0;
     const std::filesystem::path temp = compressed ? TempDirectory() : folder;
@@ -145,24 +137,24 @@ class DecryptJob final : public ReaderEvents {
       platform::StagedOutput out(temp);
       progress_.Init(c.fields.payloadSize);
       if (!w_.state.decryptActive || c.keyStream.empty() || c.fields.payloadSize == 0) {
-        if (w_.state.decryptActive) Log(std::string(kFailed) + Subject());
+        if (w_.state.decryptActive) report_.Log(std::string(kFailed) + Subject());
         return Unlock();
       }
-      SetStatus("进行解密文件...");
+      report_.Status("进行解密文件...");
       BodyMonitor monitor{w_.state.decryptActive,
                           [this](std::uint64_t position, std::uint64_t increment) { progress_.Step(position, increment); }};
       if (!DecryptSaveKeyBody(file, span, c, out, monitor) || !w_.state.decryptActive) return Unlock();
       target = out.Commit(targetNames);
     } catch (const std::exception&) {
       w_.state.decryptActive = false;
-      Log(std::string(kFailed) + Subject());
+      report_.Log(std::string(kFailed) + Subject());
       return w_.host.SetJobControls(button_, true);
     }
 
     if (!compressed) {
       Unlock();
       progress_.Complete();
-      return Log(std::string(kDone) + Subject());
+      return report_.Log(std::string(kDone) + Subject());
     }
     w_.state.decompressPending = true;
     Expand(target, finalNames);
@@ -171,10 +163,10 @@ class DecryptJob final : public ReaderEvents {
   void NotAContainer() {
     if (in_.selfDecryption) {
       w_.state.decryptActive = false;
-      Log(std::string(kMarkerMismatch) + Subject());
+      report_.Log(std::string(kMarkerMismatch) + Subject());
       return w_.host.SetJobControls(button_, true);
     }
-    if (!HasZakExtension(in_.source)) Log(std::string(kNotEncrypted) + display_);
+    if (!HasZakExtension(in_.source)) report_.Log(std::string(kNotEncrypted) + display_);
     const std::filesystem::path folder = in_.outputFolder;
     const std::string base = parts_.name;
     const platform::StagedOutput::NameCandidate names = [folder, base](unsigned n) {
@@ -194,21 +186,21 @@ class DecryptJob final : public ReaderEvents {
     w_.zip.DestFile = names(0);
     w_.zip.OnBegin = [this](std::uint64_t total) { progress_.ZnZip1Begin(total); };
     w_.zip.OnProcess = [this](std::uint64_t done) { progress_.ZnZip1Process(done); };
-    SetStatus("进行解压缩文件...");
+    report_.Status("进行解压缩文件...");
     ZnZip1End(w_.zip.RunDecompression());
   }
 
   void ZnZip1End(bool success) {
     if (success)
-      Log(status_ + " 已完成:" + DisplayPath(w_.zip.SourceFile));
+      report_.Log(report_.StatusText() + " 已完成:" + DisplayPath(w_.zip.SourceFile));
     else
-      Log(ZnZipFailureText(w_.zip, status_, display_));
+      report_.Log(ZnZipFailureText(w_.zip, report_.StatusText(), display_));
     ZnZipStageEnded(w_);
     w_.state.plainDecompress = false;
     if (w_.state.decompressPending && HasZakExtension(w_.zip.SourceFile)) {
       w_.state.decompressPending = false;
       platform::DeleteIfExists(w_.zip.SourceFile);
-      if (success) Log(std::string(kDone) + Subject());
+      if (success) report_.Log(std::string(kDone) + Subject());
     }
   }
 
@@ -218,7 +210,7 @@ class DecryptJob final : public ReaderEvents {
   const NameParts parts_;
   const JobControl button_;
   JobProgress progress_;
-  std::string status_;
+  JobReport report_;
 };
 
 }  // namespace

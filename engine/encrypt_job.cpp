@@ -2,6 +2,7 @@
 
 #include "engine/job_files.h"
 #include "engine/job_progress.h"
+#include "engine/job_report.h"
 #include "engine/output_names.h"
 #include "engine/reencryption_check.h"
 #include "engine/save_key_writer.h"
@@ -38,7 +39,8 @@ class EncryptJob {
         in_(input),
         display_(DisplayPath(input.file)),
         parts_(SplitFileName(input.file)),
-        progress_(window.host) {}
+        progress_(window.host),
+        report_(window.host) {}
 
   void Run() {
     w_.state.encryptActive = true;
@@ -46,22 +48,12 @@ class EncryptJob {
     try {
       Driver();
     } catch (const std::exception&) {
-      Log(Text(kDriverError, display_));
+      report_.Log(Text(kDriverError, display_));
       w_.host.Beep();
     }
   }
 
  private:
-  void Log(const std::string& text) {
-    status_ = text;
-    w_.host.LogLine(text);
-  }
-
-  void Status(std::string text) {
-    status_ = std::move(text);
-    w_.host.SetStatusPanel(status_);
-  }
-
   // Ends a job whose controls are locked.
   void Unlock() {
     w_.state.encryptActive = false;
@@ -84,20 +76,20 @@ class EncryptJob {
     }
     w_.host.Pause(111);
     if (!w_.state.encryptActive) {
-      Log(Text(kCancelled, display_));
+      report_.Log(Text(kCancelled, display_));
       return;
     }
     if (in_.zipLevel != 0) w_.zip.SourceFile = in_.file;
     if (haveKey) w_.state.encryptActive = true;
     w_.host.SetJobControls(JobControl::kButton1, false);
-    Status("加密文件 ...");
+    report_.Status("加密文件 ...");
     w_.host.SetProgressPosition(0);
     w_.host.SetStatusHint("进行加密的文件：" + display_);
 
     if (in_.zipLevel >= 1 && in_.zipLevel <= 3) return CompressFirst(haveKey);
     if (haveKey) return EncryptionWorker(in_.file, 0);
     Unlock();
-    Log(Text(kNothingToDo, display_));
+    report_.Log(Text(kNothingToDo, display_));
   }
 
   void CompressFirst(bool haveKey) {
@@ -117,7 +109,7 @@ class EncryptJob {
     w_.zip.ZipLevel = static_cast<TCompressionLevel>(in_.zipLevel);
     w_.zip.OnBegin = [this](std::uint64_t total) { progress_.ZnZip1Begin(total); };
     w_.zip.OnProcess = [this](std::uint64_t done) { progress_.ZnZip1Process(done); };
-    Status("进行压缩文件...");
+    report_.Status("进行压缩文件...");
     const bool success = w_.zip.RunCompression();
     ZnZip1End(success, haveKey);
   }
@@ -136,9 +128,9 @@ class EncryptJob {
       // Cancelled after the compression had finished: the intermediate goes.
       platform::DeleteIfExists(w_.zip.DestFile);
     } else if (success) {
-      Log(status_ + " 已完成:" + display_);
+      report_.Log(report_.StatusText() + " 已完成:" + display_);
     } else {
-      Log(ZnZipFailureText(w_.zip, status_, display_));
+      report_.Log(ZnZipFailureText(w_.zip, report_.StatusText(), display_));
     }
     ZnZipStageEnded(w_);
   }
@@ -165,12 +157,12 @@ class EncryptJob {
       }
     } cleanup{*this, working, intermediate};
 
-    if (in_.encryptKey.empty()) return Log(Text(kKeyEmpty, display_));
-    Status("进行加密文件...");
+    if (in_.encryptKey.empty()) return report_.Log(Text(kKeyEmpty, display_));
+    report_.Status("进行加密文件...");
     if (!w_.state.encryptActive) return;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(working, ec))
-      return Log("要加密的文件:“" + DisplayPath(working) + "”" + std::string(kMissing));
+      return report_.Log("要加密的文件:“" + DisplayPath(working) + "”" + std::string(kMissing));
 
     try {
       platform::InputFile file(working);
@@ -180,7 +172,7 @@ class EncryptJob {
       options.compression = static_cast<std::uint8_t>(level);
       options.layers = static_cast<std::uint8_t>(layers_);
       const std::optional<std::string> extension = StoredExtension(parts_.extension);
-      if (!extension) return Log(Text(kExtensionNotGbk, display_));
+      if (!extension) return report_.Log(Text(kExtensionNotGbk, display_));
       options.extension = *extension;
       options.version = ChooseVersion();
       if (!w_.state.encryptActive) return;
@@ -199,11 +191,11 @@ class EncryptJob {
       if (result != WriteResult::kDone || !w_.state.encryptActive) return;  // cancelled: the output goes
       out.Commit(names);
       progress_.Complete();
-      Log(Text(kDone, display_));
+      report_.Log(Text(kDone, display_));
     } catch (const std::exception&) {
       w_.state.encryptActive = false;
       w_.host.Beep();
-      Log(Text(kFailed, display_));
+      report_.Log(Text(kFailed, display_));
     }
   }
 
@@ -212,7 +204,7 @@ class EncryptJob {
   const std::string display_;
   const NameParts parts_;
   JobProgress progress_;
-  std::string status_;
+  JobReport report_;
   unsigned layers_ = 1;
 };
 

@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 libz-mingw-w64-dev
   wine64 fonts-wine xvfb xauth x11-utils fonts-wqy-microhei imagemagick
-  pigz openssl bc time
+  pigz openssl bc locales time
 )
 
 missing=()

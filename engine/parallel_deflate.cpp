@@ -114,25 +114,27 @@ ParallelDeflateSink::ParallelDeflateSink(platform::ByteSink& compressed, int lev
   deflaters_.reserve(threads);
   for (unsigned i = 0; i < threads; ++i) deflaters_.push_back(std::make_unique<Deflater>(level));
   try {
-    for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this, i] { WorkerLoop(*deflaters_[i]); });
+    for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this, i] { WorkerLoop(*deflaters_[i]); });
+    threads_.emplace_back([this] { WriterLoop(); });
   } catch (const std::system_error& e) {
-    StopWorkers();
+    StopThreads();
     throw std::runtime_error(std::string("cannot start compression threads: ") + e.what());
   }
 }
 
-ParallelDeflateSink::~ParallelDeflateSink() { StopWorkers(); }
+ParallelDeflateSink::~ParallelDeflateSink() { StopThreads(); }
 
-void ParallelDeflateSink::StopWorkers() noexcept {
+void ParallelDeflateSink::StopThreads() noexcept {
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
   }
   workReady_.notify_all();
-  for (std::thread& worker : workers_) {
-    if (!worker.joinable()) continue;
+  blockDone_.notify_all();
+  for (std::thread& thread : threads_) {
+    if (!thread.joinable()) continue;
     try {
-      worker.join();
+      thread.join();
     } catch (const std::system_error&) {
       // Only a deadlock or an invalid thread makes join fail; neither can
       // happen here, and a destructor must not throw.
@@ -148,7 +150,7 @@ void ParallelDeflateSink::WorkerLoop(Deflater& deflater) {
     Block& block = blocks_[taken_++ % blocks_.size()];
     lock.unlock();
     // No exception may leave a thread entry: a failure travels in the block
-    // to the writing thread, which throws it from Write or Finish.
+    // to the writer, which hands it to the caller.
     std::string error;
     try {
       error = deflater.Run(block);
@@ -162,6 +164,62 @@ void ParallelDeflateSink::WorkerLoop(Deflater& deflater) {
   }
 }
 
+// Reading, deflating and writing overlap as they would with separate reader
+// and writer programs: the caller only copies, the workers deflate and this
+// thread alone waits on `compressed_`.
+void ParallelDeflateSink::WriterLoop() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    blockDone_.wait(lock, [this] {
+      return stopping_ || (written_ < submitted_ && blocks_[written_ % blocks_.size()].done);
+    });
+    if (stopping_) return;
+    const Block& block = blocks_[written_ % blocks_.size()];
+    lock.unlock();
+    std::exception_ptr error;
+    try {
+      WriteBlock(block);
+    } catch (...) {
+      error = std::current_exception();
+    }
+    lock.lock();
+    if (error) {
+      writeError_ = error;
+      writeFailed_ = true;
+      blockWritten_.notify_all();
+      return;
+    }
+    ++written_;
+    blockWritten_.notify_all();
+    if (block.last) return;
+  }
+}
+
+void ParallelDeflateSink::WriteBlock(const Block& block) {
+  if (!block.error.empty()) throw std::runtime_error(block.error);
+  if (written_ == 0) {
+    std::uint8_t header[2];
+    StoreHeader(header, level_);
+    compressed_.Write(header, sizeof header);
+    compressedBytes_ += sizeof header;
+  }
+  compressed_.Write(block.output.data(), block.outputSize);
+  compressedBytes_ += block.outputSize;
+  adler_ = static_cast<std::uint32_t>(adler32_combine(adler_, block.adler, static_cast<z_off_t>(block.dataSize)));
+  if (block.last) {
+    const std::uint8_t trailer[4] = {static_cast<std::uint8_t>(adler_ >> 24), static_cast<std::uint8_t>(adler_ >> 16),
+                                     static_cast<std::uint8_t>(adler_ >> 8), static_cast<std::uint8_t>(adler_)};
+    compressed_.Write(trailer, sizeof trailer);
+    compressedBytes_ += sizeof trailer;
+  }
+}
+
+void ParallelDeflateSink::ThrowIfWriteFailed(std::unique_lock<std::mutex>& lock) {
+  if (!writeError_) return;
+  lock.unlock();
+  std::rethrow_exception(writeError_);
+}
+
 void ParallelDeflateSink::CheckUsable() const {
   if (finished_) throw std::logic_error("the compressed stream is already finished");
   if (failed_) throw std::runtime_error("the compressed stream failed earlier");
@@ -170,6 +228,10 @@ void ParallelDeflateSink::CheckUsable() const {
 void ParallelDeflateSink::Write(const void* data, std::size_t size) {
   CheckUsable();
   try {
+    if (writeFailed_) {
+      std::unique_lock lock(mutex_);
+      ThrowIfWriteFailed(lock);
+    }
     Fill(static_cast<const std::uint8_t*>(data), size);
   } catch (...) {
     failed_ = true;
@@ -181,14 +243,15 @@ void ParallelDeflateSink::Finish() {
   CheckUsable();
   try {
     Submit(true);
-    while (RetireOldest(true)) {
-    }
+    std::unique_lock lock(mutex_);
+    blockWritten_.wait(lock, [this] { return writeError_ || written_ == submitted_; });
+    ThrowIfWriteFailed(lock);
   } catch (...) {
     failed_ = true;
     throw;
   }
   finished_ = true;
-  StopWorkers();
+  StopThreads();
 }
 
 double ParallelDeflateSink::CompressionRate() const {
@@ -224,16 +287,17 @@ void ParallelDeflateSink::Submit(bool last) {
     submitted_ = filling_ + 1;
   }
   workReady_.notify_one();
-  // Pass on whatever is ready without waiting, so output keeps flowing.
-  while (RetireOldest(false)) {
-  }
 }
 
 void ParallelDeflateSink::StartNextBlock() {
   const std::uint64_t next = filling_ + 1;
-  // The slot of the next block is free once the block that used it before
-  // has been written out.
-  while (next - retired_ >= blocks_.size()) RetireOldest(true);
+  {
+    // The slot of the next block is free once the block that used it before
+    // has been written out.
+    std::unique_lock lock(mutex_);
+    blockWritten_.wait(lock, [&] { return writeError_ || next - written_ < blocks_.size(); });
+    ThrowIfWriteFailed(lock);
+  }
   const Block& previous = blocks_[filling_ % blocks_.size()];
   Block& block = blocks_[next % blocks_.size()];
   // The previous block is full and only read by its worker, so its last
@@ -243,35 +307,6 @@ void ParallelDeflateSink::StartNextBlock() {
   block.dictionarySize = kDictionarySize;
   block.dataSize = 0;
   filling_ = next;
-}
-
-bool ParallelDeflateSink::RetireOldest(bool wait) {
-  if (retired_ == submitted_) return false;
-  Block& block = blocks_[retired_ % blocks_.size()];
-  {
-    std::unique_lock lock(mutex_);
-    if (!wait && !block.done) return false;
-    blockDone_.wait(lock, [&block] { return block.done; });
-  }
-  if (!block.error.empty()) throw std::runtime_error(block.error);
-  if (!headerWritten_) {
-    std::uint8_t header[2];
-    StoreHeader(header, level_);
-    compressed_.Write(header, sizeof header);
-    compressedBytes_ += sizeof header;
-    headerWritten_ = true;
-  }
-  compressed_.Write(block.output.data(), block.outputSize);
-  compressedBytes_ += block.outputSize;
-  adler_ = static_cast<std::uint32_t>(adler32_combine(adler_, block.adler, static_cast<z_off_t>(block.dataSize)));
-  ++retired_;
-  if (block.last) {
-    const std::uint8_t trailer[4] = {static_cast<std::uint8_t>(adler_ >> 24), static_cast<std::uint8_t>(adler_ >> 16),
-                                     static_cast<std::uint8_t>(adler_ >> 8), static_cast<std::uint8_t>(adler_)};
-    compressed_.Write(trailer, sizeof trailer);
-    compressedBytes_ += sizeof trailer;
-  }
-  return true;
 }
 
 }  // namespace engine

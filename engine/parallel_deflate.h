@@ -1,10 +1,13 @@
 // Compresses the bytes written into it into one zlib stream, deflating fixed
-// blocks on several worker threads and passing the stream on in order.
+// blocks on several worker threads while one more thread passes the stream on
+// in order.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -22,6 +25,10 @@ namespace engine {
 // offsets, so the stream is the same whatever the thread count or the way the
 // input is cut into writes. Memory stays bounded: at most a fixed number of
 // blocks (twice the thread count plus two) are held at any time.
+//
+// The compressed sink is written from the sink's own writer thread, one call
+// at a time, from the construction until Finish returns or the destructor
+// ends; the caller must not use it meanwhile.
 class ParallelDeflateSink final : public platform::ByteSink {
  public:
   static constexpr std::size_t kBlockSize = 128 * 1024;
@@ -35,17 +42,19 @@ class ParallelDeflateSink final : public platform::ByteSink {
   // std::invalid_argument for another level, std::runtime_error when zlib or
   // the threads cannot be set up.
   ParallelDeflateSink(platform::ByteSink& compressed, int level, unsigned threads = DefaultThreads());
-  // Without Finish the stream is abandoned: the workers stop and are joined.
+  // Without Finish the stream is abandoned: the threads stop and are joined.
   ~ParallelDeflateSink() override;
   ParallelDeflateSink(const ParallelDeflateSink&) = delete;
   ParallelDeflateSink& operator=(const ParallelDeflateSink&) = delete;
 
   // Takes plain bytes in any chunking. Throws std::runtime_error on a zlib
-  // failure and passes on what `compressed` throws (platform::IoError); after
-  // such an error every further Write or Finish throws std::runtime_error.
+  // failure and rethrows what `compressed` threw (platform::IoError), from
+  // this call or a later one; after such an error every further Write or
+  // Finish throws std::runtime_error.
   void Write(const void* data, std::size_t size) override;
-  // Compresses what is left and writes the last block and the Adler-32
-  // trailer. Errors as for Write. Writing after Finish throws std::logic_error.
+  // Compresses what is left, waits until the last block and the Adler-32
+  // trailer are written. Errors as for Write. Writing after Finish throws
+  // std::logic_error.
   void Finish();
 
   // Plain bytes taken so far.
@@ -63,10 +72,12 @@ class ParallelDeflateSink final : public platform::ByteSink {
   void Fill(const std::uint8_t* data, std::size_t size);
   void Submit(bool last);
   void StartNextBlock();
-  bool RetireOldest(bool wait);
+  void ThrowIfWriteFailed(std::unique_lock<std::mutex>& lock);
   void CheckUsable() const;
   void WorkerLoop(Deflater& deflater);
-  void StopWorkers() noexcept;
+  void WriterLoop();
+  void WriteBlock(const Block& block);
+  void StopThreads() noexcept;
 
   platform::ByteSink& compressed_;
   const int level_;
@@ -74,25 +85,29 @@ class ParallelDeflateSink final : public platform::ByteSink {
   // Ring of blocks; the block with sequence number s lives in slot s % size.
   std::vector<Block> blocks_;
   std::vector<std::unique_ptr<Deflater>> deflaters_;
-  std::vector<std::thread> workers_;
+  std::vector<std::thread> threads_;  // the workers, then the writer
 
-  // Guarded by mutex_: what the workers see.
   std::mutex mutex_;
-  std::condition_variable workReady_;
-  std::condition_variable blockDone_;
+  std::condition_variable workReady_;     // a block was submitted
+  std::condition_variable blockDone_;     // a worker finished a block
+  std::condition_variable blockWritten_;  // the writer passed a block on or failed
+  // Guarded by mutex_.
   std::uint64_t submitted_ = 0;  // blocks handed to the workers
   std::uint64_t taken_ = 0;      // blocks a worker has started on
+  std::uint64_t written_ = 0;    // blocks passed on to `compressed_`
+  std::exception_ptr writeError_;
   bool stopping_ = false;
+  std::atomic<bool> writeFailed_ = false;  // writeError_ is set; read without the lock
 
-  // Touched by the writing thread only.
+  // The caller's.
   std::uint64_t filling_ = 0;  // the block that Write is filling
-  std::uint64_t retired_ = 0;  // blocks passed on to `compressed_`
-  std::uint32_t adler_ = 1;
   std::uint64_t plainBytes_ = 0;
-  std::uint64_t compressedBytes_ = 0;
-  bool headerWritten_ = false;
   bool finished_ = false;
   bool failed_ = false;
+
+  // The writer's.
+  std::uint32_t adler_ = 1;
+  std::atomic<std::uint64_t> compressedBytes_ = 0;
 };
 
 }  // namespace engine

@@ -80,7 +80,8 @@ class EncryptJob {
       return;
     }
     if (in_.zipLevel != 0) w_.zip.SourceFile = in_.file;
-    if (haveKey) w_.state.encryptActive = true;
+    // encryptActive is still set here; setting it again could undo a cancel
+    // that arrived since the check above.
     w_.host.SetJobControls(JobControl::kButton1, false);
     report_.Status("加密文件 ...");
     w_.host.SetProgressPosition(0);
@@ -97,7 +98,6 @@ class EncryptJob {
     if (haveKey) {
       const std::filesystem::path temp = TempDirectory();
       w_.zip.DestNames = [temp, name = zak.name](unsigned n) { return IntermediateCandidate(temp, name, n); };
-      w_.state.encryptActive = true;
     } else {
       w_.state.compressActive = true;
       w_.state.encryptActive = false;

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace app {
 
 class Application {
@@ -20,6 +23,13 @@ class Application {
   // the message loop until that window is closed. An error that escapes gives
   // a beep and ends the run. Returns the process exit code.
   int Run(int showCommand) noexcept;
+
+  // The program's arguments, without its own name.
+  static std::vector<std::wstring> CommandLineArguments();
+
+  // One message of a main window's loop: keyboard navigation between the
+  // window's controls, then the usual translation and dispatch.
+  static void DispatchLoopMessage(MSG& message);
 
  private:
   int RunMessageLoop();

@@ -1,17 +1,56 @@
 // The main window `Tysjm`: every window of the program, the primary one and
-// those created for further files of a batch, is one of these.
+// those created for further files of a batch, is one of these. It holds the
+// key boxes, the job buttons, the compression choice, the progress bar, the
+// log list and the status bar, and it runs its jobs on one worker thread.
+//
+// The class spans several files by concern: main_window.cpp (creation,
+// layout, painting, window commands), main_window_startup.cpp (creation
+// sequence, settings, command line, closing), main_window_jobs.cpp (batch
+// dispatch, job lock, worker), main_window_host.cpp (the jobs' host),
+// main_window_keys.cpp (key boxes) and main_window_menu.cpp (menus).
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
 
+#include "app/settings.h"
 #include "app/win32/gdi_object.h"
+#include "app/win32/services.h"
 #include "app/win32/window.h"
+#include "app/window_table.h"
+#include "engine/job_host.h"
+#include "engine/job_state.h"
+#include "engine/job_window.h"
+#include "engine/zn_zip.h"
 
 namespace app {
 
-class MainWindow final : public Window {
+class MainWindow;
+struct JobLockPlan;
+
+// What the windows of one program share: the outside effects, the command
+// line, and the table of secondary windows with its counters.
+struct WindowGroup {
+  WindowGroup(HINSTANCE instance, Services services, std::vector<std::wstring> arguments)
+      : instance(instance), services(services), arguments(std::move(arguments)) {}
+
+  HINSTANCE instance;
+  Services services;
+  // The command line without the program name.
+  std::vector<std::wstring> arguments;
+  WindowTable<MainWindow> table;
+  MainWindow* primary = nullptr;
+};
+
+class MainWindow final : public Window, public engine::JobHost {
  public:
   static constexpr wchar_t kClassName[] = L"Tysjm";
   static constexpr wchar_t kCaption[] = L"星尘 文件加密";
@@ -21,18 +60,21 @@ class MainWindow final : public Window {
   // Fixed single border with system menu and minimise box, no resizing; the
   // background is not painted over child controls.
   static constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  static constexpr DWORD kExStyle = WS_EX_TOPMOST;
-  // Sky blue, 0x00BBGGRR.
-  static constexpr COLORREF kDefaultColor = 0xF0CAA6;
+  static constexpr DWORD kExStyle = WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
+  static constexpr COLORREF kDefaultColor = 0xF0CAA6;  // sky blue, 0x00BBGGRR
   static constexpr wchar_t kFontFace[] = L"Microsoft Sans Serif";
   static constexpr int kFontHeight = 16;
 
-  // Nothing is created until Create.
-  explicit MainWindow(HINSTANCE instance);
-  // Destroys the window if it still exists.
+  // The primary window (`isPrimary`) is the program's first; the others are
+  // created by a batch and owned by the group's table. Nothing is created
+  // until Create.
+  MainWindow(WindowGroup& group, bool isPrimary);
+  // Waits for a running worker, then destroys the window if it still exists.
   ~MainWindow() override;
 
-  // Creates the window hidden, centred on the work area. Throws std::system_error.
+  // Creates the window hidden, centred on the work area, with all its
+  // controls, and runs the creation sequence (settings, command line).
+  // Throws std::system_error.
   void Create();
   // Shows the window as ShowWindow's `showCommand` says and paints it.
   void Show(int showCommand);
@@ -40,23 +82,245 @@ class MainWindow final : public Window {
   // Called once the window has been destroyed (the primary window ends the program).
   void SetDestroyedHandler(std::function<void()> handler) { destroyedHandler_ = std::move(handler); }
 
-  // The background colour.
-  COLORREF Color() const { return color_; }
-  // Changes the background colour and repaints. Throws std::system_error.
-  void SetColor(COLORREF color);
+  // The background colour as RGB, and the colour as kept (negative for a
+  // system colour).
+  COLORREF Color() const;
+  app::Color StoredColor() const { return color_; }
+  // Changes the background colour and repaints.
+  void SetColor(app::Color color);
+  // The logo's font colour as kept.
+  app::Color LogoColor() const { return logoColor_; }
 
   // The font of the window's controls.
-  HFONT Font() const { return font_.Get(); }
+  HFONT Font() const { return fontDefault_.Get(); }
+
+  // State a user sees, for tests and for the other windows.
+  HWND Control(int id) const { return GetDlgItem(Handle(), id); }
+  // The hint (tooltip text) of a control; kIdPanel1 for the top panel.
+  std::wstring Hint(int id) const;
+  HMENU PopupMenu1() const { return popupMenu1_; }
+  HMENU PopupMenu2() const { return popupMenu2_; }
+  HMENU PopupMenu3() const { return popupMenu3_; }
+  int FoldState() const { return sfTag_; }
+  int ButtonTag(int id) const;
+  int Tag() const { return tag_; }
+  bool IsPrimary() const { return isPrimary_; }
+  bool Closing() const { return closing_; }
+  std::uint8_t HiddenClickCount() const { return hiddenClickCount_; }
+  int Md5ReadMode() const { return md5ReadMode_; }
+  const std::string& OutputFolder() const { return outputFolder_; }
+  const engine::JobState& State() const { return state_; }
+  // True while the window's worker thread runs.
+  bool WorkerRunning() const { return workerRunning_; }
+
+  // The job host (main_window_host.cpp). Every call may come from the
+  // window's worker; it is carried out on the user-interface thread, which
+  // the worker waits for.
+  void LogLine(const std::string& text) override;
+  void ShowNotice(const std::string& text) override;
+  void SetStatusPanel(const std::string& text) override;
+  void SetStatusHint(const std::string& text) override;
+  void SetProgressHint(const std::string& text) override;
+  void SetProgressRange(std::int32_t max) override;
+  void SetProgressPosition(std::int32_t position) override;
+  bool AskYesNo(const std::string& caption, const std::string& text) override;
+  void Beep() override;
+  void SetJobControls(engine::JobControl trigger, bool enabled) override;
+  void ResetDecryptButtons() override;
+  void NoKeyFileStarted(engine::NoKeyMode mode) override;
+  void NoKeyMenuRestore(engine::NoKeyMode mode) override;
+  void Pause(int milliseconds) override;
 
  protected:
+  bool OnCreate(const CREATESTRUCTW& create) override;
   bool OnEraseBkgnd(HDC dc) override;
   void OnDestroy() override;
+  void OnFinalMessage() override;
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  HINSTANCE instance_;
-  COLORREF color_ = kDefaultColor;
+  // Keeps a window alive while code on the stack uses it: a closing window
+  // is destroyed only when nothing holds it and its worker has ended.
+  class Hold {
+   public:
+    explicit Hold(MainWindow& window) : window_(window) { ++window_.holds_; }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+    ~Hold();
+
+   private:
+    MainWindow& window_;
+  };
+
+  // main_window.cpp: creation and layout.
+  void CreateFonts();
+  void CreateControls();
+  HWND AddControl(int id, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int width,
+                  int height, HFONT font, DWORD exStyle = 0);
+  void CreateTooltip();
+  void SetHint(int id, const std::wstring& text);
+  void SetHintUtf8(int id, const std::string& text);
+  void LayoutForClientHeight(int height);
+  void Subclass(int id);
+  static LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR id, DWORD_PTR self);
+  LRESULT OnControlMessage(HWND control, int id, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnColorMessage(UINT message, HDC dc, HWND control);
+  void OnCommand(int id, int code, HWND control);
+  bool OnSetCursor(HWND under);
+
+  // main_window.cpp: window commands.
+  void SfClick(bool store);
+  void ApplyFoldState();
+  void FormDblClick();
+  void FormMouseDown();
+  void Label3Click();
+  void Label3DblClick();
+  void Label3MouseMove();
+  void SiteLabelClick(int id);
+  void SiteLabelDblClick(int id);
+  void StatusBar1DblClick();
+  void SetLogoColor(app::Color color);
+  void SetLogoCaption(const std::wstring& caption);
+
+  // main_window_startup.cpp: creation sequence, settings, command line, closing.
+  void FormCreate();
+  void ApplyStoredSettings();
+  void ApplyCommandLine();
+  void StartUpdateCheck();
+  void Store(std::string_view name, std::int32_t value);
+  void OnClose();
+  void BeginClosing();
+  void TryFinishClose();
+  void FinishClose();
+
+  // main_window_jobs.cpp: job state, dispatch, job lock, worker.
+  void ClearJobFlags();
+  void ResetJobs();
+  bool PrepareOutputFolder(const std::wstring& firstFile);
+  void ApplyJobLock(const JobLockPlan& plan);
+  void SetButtonCaption(int id, const std::wstring& caption);
+  void SetCompressionChoice(int index, bool click);
+  void SetCheckBox2(bool ticked);
+  void CheckBox2Click();
+  void Button1Click();
+  void Button2Click();
+  void DispatchBatch(int button, std::vector<std::wstring> files);
+  MainWindow* CreateSecondaryWindow();
+  bool StartWorker(std::function<void()> job);
+  bool WaitForWorker();
+  void OnWorkerEnded();
+  void NoKeyEntryClick(engine::NoKeyMode mode);
+  std::wstring PreselectedFile() const;
+  std::optional<std::string> KeyBytesOrNotice(int box, const char* refusal);
+
+  // main_window_host.cpp: the hand-over to the user-interface thread.
+  void RunOnUiThread(const std::function<void()>& action);
+  void PumpMessages();
+  void PumpFor(int milliseconds);
+  void AddLogLine(const std::wstring& line);
+  void SetStatusPanelText(const std::wstring& text);
+  void ShowNoticeText(const std::wstring& text);
+  int ShowBox(const std::wstring& text, const std::wstring& caption, UINT flags);
+
+  // main_window_keys.cpp: key boxes.
+  LRESULT OnKeyBoxMessage(HWND box, int id, UINT message, WPARAM wParam, LPARAM lParam);
+  void KeyBoxTextChanged(int id);
+  void PasteIntoKeyBox(HWND box, int id);
+  void InsertIntoKeyBox(HWND box, int id, const std::wstring& text);
+  void UpdateKeyHint(int id);
+  void SetKeyBoxMasked(int id, bool masked);
+  void SetKeyText(int id, const std::wstring& text);
+  std::wstring KeyText(int id) const;
+  void PbmyClick();
+  void N18Click();
+  void CheckBox1Click();
+  void N30Click();
+  void N20Click();
+  void ShowKeyMenu(int id, POINT screen);
+  void N14Click();
+  void N16Click();
+  void N17Click();
+  void N5Click();
+  void N12Click();
+  void SetPbmy(bool ticked);
+  void SetCheckBox1(bool ticked);
+
+  // main_window_menu.cpp: menus and their commands.
+  void CreateMenus();
+  void ShowMainMenu(POINT screen);
+  void ShowLogMenu(POINT screen);
+  void HiddenClickStep();
+  void InsertHiddenEntries();
+  void RemoveHiddenEntries();
+  void ApplyNoKeyEntries();
+  void N3Click();
+  void N31Click();
+  void N28Click();
+  void SetMd5ReadMode(int mode);
+
+  WindowGroup& group_;
+  const bool isPrimary_;
+  DWORD uiThread_ = 0;
+
+  // Window state.
+  bool closing_ = false;
+  bool closePending_ = false;
+  bool finished_ = false;   // the window has left the table
+  bool selfOwned_ = false;  // deleted with its window (a secondary window)
+  int holds_ = 0;
+  int tag_ = 0;                  // 0 primary; 1 once it is "主程序"; the slot of a secondary window
+  std::uint16_t slot_ = 0;
+  std::uint8_t hiddenClickCount_ = 0;
+  app::Color color_ = kSkyBlue;
+  app::Color logoColor_ = kAqua;
   GdiObject<HBRUSH> backgroundBrush_;
-  GdiObject<HFONT> font_;
+  GdiObject<HBRUSH> keyBrushes_[2];
+  int sfTag_ = 0;
+  int compressionIndex_ = kDesignCompression;
+  std::map<int, int> buttonTags_;
+  std::map<int, std::wstring> hints_;
+  std::string outputFolder_;
+  bool carriesPackage_ = false;
+  bool siteLabelPressed_[2] = {false, false};
+
+  // Key boxes: 0 = jm1, 1 = jm2.
+  bool keyMasked_[2] = {false, false};
+  std::wstring keyText_[2];
+  bool settingKeyText_ = false;
+  int menuBox_ = 0;  // the key box PopupMenu2 was opened on
+  bool n20Checked_ = false;
+  int md5ReadMode_ = 0;
+
+  // Menus.
+  HMENU popupMenu1_ = nullptr;
+  HMENU popupMenu2_ = nullptr;
+  HMENU popupMenu3_ = nullptr;
+  HMENU n24_ = nullptr;
+  bool hiddenInserted_ = false;
+  struct NoKeyEntry {
+    int tag = 0;
+    bool enabled = true;
+    std::wstring caption;
+  };
+  NoKeyEntry noKeyEntries_[2];
+
+  // Controls.
+  HWND tooltip_ = nullptr;
+  GdiObject<HFONT> fontDefault_, fontLogo_, fontSite_, fontFold_, fontKai19_, fontKai16_, fontKey_, fontLog_;
+
+  // Jobs.
+  engine::JobState state_;
+  engine::TZnZip zip_;  // ZnZip1
+  engine::JobWindow jobWindow_{*this, state_, zip_};
+  int dispatchingButton_ = 0;
+  std::string jobDisplayPath_;           // the file of the save-key job
+  std::vector<std::string> noKeyFiles_;  // the files of a no-saved-key batch
+  std::size_t noKeyStarted_ = 0;         // files of that batch started so far
+  std::thread worker_;
+  std::atomic<bool> workerRunning_{false};
+  bool waitingForWorker_ = false;
+
   std::function<void()> destroyedHandler_;
 };
 

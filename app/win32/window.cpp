@@ -35,6 +35,8 @@ bool Window::OnPaint() { return false; }
 
 void Window::OnDestroy() {}
 
+void Window::OnFinalMessage() {}
+
 LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -84,6 +86,7 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
+    self->OnFinalMessage();  // `self` may be gone afterwards
   }
   return result;
 }

@@ -41,6 +41,9 @@ class Window {
   virtual void OnDestroy();
   // Every message without a named handler above; DefWindowProcW by default.
   virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // After the window's very last message (WM_NCDESTROY), when the object
+  // no longer has a window: an object that owns itself may delete itself here.
+  virtual void OnFinalMessage();
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,10 +6,12 @@
 #include <string>
 
 #include "app/win32/main_window.h"
+#include "window_fixture.h"
 
 namespace {
 
 using app::MainWindow;
+using namespace wintest;
 
 std::wstring ClassNameOf(HWND hwnd) {
   wchar_t name[256] = {};
@@ -58,11 +60,12 @@ class ClientImage {
   bool printed_ = false;
 };
 
-class MainWindowTest : public testing::Test {
+class MainWindowTest : public WindowTest {
  protected:
   void SetUp() override {
-    window_.Create();
-    hwnd_ = window_.Handle();
+    WindowTest::SetUp();
+    StartPrimary();
+    hwnd_ = Primary();
     ASSERT_NE(hwnd_, nullptr);
   }
 
@@ -71,12 +74,10 @@ class MainWindowTest : public testing::Test {
     ClientImage image(hwnd_);
     ASSERT_TRUE(image.Printed());
     const int right = MainWindow::kClientWidth - 1;
-    const int bottom = MainWindow::kClientHeight - 1;
-    for (POINT p : {POINT{0, 0}, POINT{right, 0}, POINT{0, bottom}, POINT{right, bottom}, POINT{249, 236}})
+    for (POINT p : {POINT{0, 104}, POINT{right, 104}, POINT{4, 290}, POINT{right, 300}, POINT{249, 100}})
       EXPECT_EQ(image.Pixel(p.x, p.y), expected) << "at " << p.x << "," << p.y;
   }
 
-  MainWindow window_{GetModuleHandleW(nullptr)};
   HWND hwnd_ = nullptr;
 };
 
@@ -119,24 +120,25 @@ TEST_F(MainWindowTest, OpensCentredOnTheWorkArea) {
 }
 
 TEST_F(MainWindowTest, PaintsItsBackgroundSkyBlueAndInAChangedColour) {
-  EXPECT_EQ(window_.Color(), static_cast<COLORREF>(0xF0CAA6));
+  EXPECT_EQ(primary_->Color(), static_cast<COLORREF>(0xF0CAA6));
   ExpectBackground(0xF0CAA6);
 
-  window_.SetColor(RGB(255, 0, 0));
-  EXPECT_EQ(window_.Color(), RGB(255, 0, 0));
+  primary_->SetColor(RGB(255, 0, 0));
+  EXPECT_EQ(primary_->Color(), RGB(255, 0, 0));
   ExpectBackground(RGB(255, 0, 0));
+  // A negative colour is one of the system's.
+  primary_->SetColor(static_cast<app::Color>(0xFF000000 | COLOR_BTNFACE));
+  EXPECT_EQ(primary_->Color(), GetSysColor(COLOR_BTNFACE));
 }
 
 TEST_F(MainWindowTest, ShownWindowShowsItsColourOnTheScreen) {
-  window_.Show(SW_SHOWNOACTIVATE);
   ASSERT_TRUE(IsWindowVisible(hwnd_));
   // Painting is asynchronous with the display; the colour must arrive soon.
   COLORREF seen = CLR_INVALID;
   for (int attempt = 0; attempt < 50 && seen != 0xF0CAA6; ++attempt) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Pump();
     HDC dc = GetDC(hwnd_);
-    seen = GetPixel(dc, 10, 10);
+    seen = GetPixel(dc, 200, 104);
     ReleaseDC(hwnd_, dc);
     if (seen != 0xF0CAA6) Sleep(20);
   }
@@ -144,43 +146,55 @@ TEST_F(MainWindowTest, ShownWindowShowsItsColourOnTheScreen) {
 }
 
 TEST(MainWindowLifetime, DestroyingTheWindowRunsTheDestroyedHandlerOnce) {
-  MainWindow window(GetModuleHandleW(nullptr));
+  FakeDialogs dialogs;
+  FakeBoxes boxes;
+  FakeMenus menus;
+  FakeShell shell;
+  FakeClock clock;
+  app::RegistrySettingsStore store;
+  app::WindowGroup group(GetModuleHandleW(nullptr), app::Services{dialogs, boxes, menus, shell, clock, store}, {});
   int destroyed = 0;
-  window.SetDestroyedHandler([&destroyed] { ++destroyed; });
-  window.Create();
-  HWND hwnd = window.Handle();
-
-  window.Destroy();
-  EXPECT_EQ(destroyed, 1);
-  EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_EQ(window.Handle(), nullptr);
-  window.Destroy();
-  EXPECT_EQ(destroyed, 1);
-}
-
-TEST(MainWindowLifetime, WindowGoesWithItsObject) {
   HWND hwnd = nullptr;
   {
-    MainWindow window(GetModuleHandleW(nullptr));
+    MainWindow window(group, true);
+    group.primary = &window;
+    window.SetDestroyedHandler([&destroyed] { ++destroyed; });
     window.Create();
     hwnd = window.Handle();
-    ASSERT_TRUE(IsWindow(hwnd));
+    window.Destroy();
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(window.Handle(), nullptr);
+    window.Destroy();
   }
-  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_EQ(destroyed, 1);
+  DeleteSettingsKey();
 }
 
-TEST(MainWindowLifetime, SeveralWindowsKeepTheirOwnColours) {
-  MainWindow first(GetModuleHandleW(nullptr));
-  MainWindow second(GetModuleHandleW(nullptr));
-  first.Create();
-  second.Create();
-  second.SetColor(RGB(0, 128, 0));
-
-  ClientImage firstImage(first.Handle());
-  ClientImage secondImage(second.Handle());
-  ASSERT_TRUE(firstImage.Printed() && secondImage.Printed());
-  EXPECT_EQ(firstImage.Pixel(5, 5), static_cast<COLORREF>(0xF0CAA6));
-  EXPECT_EQ(secondImage.Pixel(5, 5), RGB(0, 128, 0));
+TEST(MainWindowLifetime, WindowGoesWithItsObjectAndWindowsKeepTheirOwnColours) {
+  FakeDialogs dialogs;
+  FakeBoxes boxes;
+  FakeMenus menus;
+  FakeShell shell;
+  FakeClock clock;
+  app::RegistrySettingsStore store;
+  app::WindowGroup group(GetModuleHandleW(nullptr), app::Services{dialogs, boxes, menus, shell, clock, store}, {});
+  HWND hwnd = nullptr;
+  {
+    MainWindow first(group, true);
+    MainWindow second(group, true);
+    first.Create();
+    second.Create();
+    hwnd = first.Handle();
+    second.SetColor(RGB(0, 128, 0));
+    ClientImage firstImage(first.Handle());
+    ClientImage secondImage(second.Handle());
+    ASSERT_TRUE(firstImage.Printed() && secondImage.Printed());
+    EXPECT_EQ(firstImage.Pixel(5, 105), static_cast<COLORREF>(0xF0CAA6));
+    EXPECT_EQ(secondImage.Pixel(5, 105), RGB(0, 128, 0));
+  }
+  EXPECT_FALSE(IsWindow(hwnd));
+  DeleteSettingsKey();
 }
 
 }  // namespace

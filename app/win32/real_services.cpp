@@ -1,0 +1,139 @@
+#include "app/win32/real_services.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+namespace app {
+
+std::wstring DialogFilter(const std::wstring& filter) {
+  std::wstring out = filter;
+  for (wchar_t& c : out)
+    if (c == L'|') c = L'\0';
+  out.push_back(L'\0');
+  out.push_back(L'\0');
+  return out;
+}
+
+std::vector<std::wstring> SelectedFiles(const wchar_t* buffer) {
+  std::vector<std::wstring> parts;
+  for (const wchar_t* p = buffer; *p != L'\0'; p += parts.back().size() + 1) parts.emplace_back(p);
+  if (parts.size() <= 1) return parts;
+  std::wstring folder = parts.front();
+  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+  std::vector<std::wstring> files;
+  for (std::size_t i = 1; i < parts.size(); ++i) files.push_back(folder + parts[i]);
+  return files;
+}
+
+namespace {
+
+// Room for a long multiple selection.
+constexpr DWORD kSelectionBuffer = 65536;
+
+}  // namespace
+
+std::optional<std::vector<std::wstring>> SystemFileDialogs::OpenFiles(HWND owner, const FileDialogRequest& request) {
+  const std::wstring filter = DialogFilter(request.filter);
+  std::vector<wchar_t> buffer(kSelectionBuffer, L'\0');
+  request.fileName.copy(buffer.data(), std::min<std::size_t>(request.fileName.size(), kSelectionBuffer - 2));
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = static_cast<DWORD>(request.filterIndex);
+  ofn.lpstrFile = buffer.data();
+  ofn.nMaxFile = kSelectionBuffer;
+  ofn.lpstrTitle = request.title.c_str();
+  ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+  if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+  return SelectedFiles(buffer.data());
+}
+
+std::optional<SavedFile> SystemFileDialogs::SaveFile(HWND owner, const FileDialogRequest& request) {
+  const std::wstring filter = DialogFilter(request.filter);
+  std::vector<wchar_t> buffer(MAX_PATH * 4, L'\0');
+  request.fileName.copy(buffer.data(), std::min<std::size_t>(request.fileName.size(), buffer.size() - 1));
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = static_cast<DWORD>(request.filterIndex);
+  ofn.lpstrFile = buffer.data();
+  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+  ofn.lpstrTitle = request.title.c_str();
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+  if (!GetSaveFileNameW(&ofn)) return std::nullopt;
+  return SavedFile{buffer.data(), static_cast<int>(ofn.nFilterIndex)};
+}
+
+std::optional<std::wstring> SystemFileDialogs::BrowseFolder(HWND owner) {
+  BROWSEINFOW info{};
+  info.hwndOwner = owner;
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+  if (chosen == nullptr) return std::nullopt;
+  wchar_t path[MAX_PATH] = {};
+  const BOOL ok = SHGetPathFromIDListW(chosen, path);
+  CoTaskMemFree(chosen);
+  if (!ok) return std::nullopt;
+  return std::wstring(path);
+}
+
+std::optional<COLORREF> SystemFileDialogs::ChooseColour(HWND owner, COLORREF initial) {
+  CHOOSECOLORW choose{};
+  choose.lStructSize = sizeof choose;
+  choose.hwndOwner = owner;
+  choose.rgbResult = initial;
+  choose.lpCustColors = customColours_;
+  choose.Flags = CC_RGBINIT;
+  if (!ChooseColorW(&choose)) return std::nullopt;
+  return choose.rgbResult;
+}
+
+int SystemMessageBoxes::Show(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
+  return MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+}
+
+void SystemMessageBoxes::Beep() { MessageBeep(MB_OK); }
+
+namespace {
+
+// Message boxes and common dialogs are of the dialog class "#32770". A
+// Yes/No box ends on IDNO, the others on IDCANCEL; a box ignores the button
+// it does not have.
+BOOL CALLBACK DismissIfOwned(HWND window, LPARAM owner) {
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) && std::wstring_view(className) == L"#32770") {
+    PostMessageW(window, WM_COMMAND, IDNO, 0);
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+void SystemMessageBoxes::DismissOwnedBy(HWND owner) {
+  EnumThreadWindows(GetCurrentThreadId(), DismissIfOwned, reinterpret_cast<LPARAM>(owner));
+}
+
+void SystemPopupMenus::Track(HWND owner, HMENU menu, POINT screen) {
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
+}
+
+void SystemShell::Open(HWND owner, const std::wstring& verb, const std::wstring& target, int showCommand) {
+  ShellExecuteW(owner, verb.empty() ? nullptr : verb.c_str(), target.c_str(), nullptr, nullptr, showCommand);
+}
+
+Date SystemClock::Today() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return Date{now.wYear, now.wMonth, now.wDay};
+}
+
+std::uint32_t SystemClock::Ticks() { return GetTickCount(); }
+
+}  // namespace app

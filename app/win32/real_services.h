@@ -1,0 +1,66 @@
+// The real outside effects: common dialogs, message boxes, pop-up menus,
+// ShellExecute, the system clock and the registry.
+#pragma once
+
+#include "app/win32/registry_store.h"
+#include "app/win32/services.h"
+
+namespace app {
+
+class SystemFileDialogs final : public FileDialogs {
+ public:
+  std::optional<std::vector<std::wstring>> OpenFiles(HWND owner, const FileDialogRequest& request) override;
+  std::optional<SavedFile> SaveFile(HWND owner, const FileDialogRequest& request) override;
+  std::optional<std::wstring> BrowseFolder(HWND owner) override;
+  std::optional<COLORREF> ChooseColour(HWND owner, COLORREF initial) override;
+
+ private:
+  COLORREF customColours_[16] = {};
+};
+
+class SystemMessageBoxes final : public MessageBoxes {
+ public:
+  int Show(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) override;
+  void Beep() override;
+  void DismissOwnedBy(HWND owner) override;
+};
+
+class SystemPopupMenus final : public PopupMenus {
+ public:
+  void Track(HWND owner, HMENU menu, POINT screen) override;
+};
+
+class SystemShell final : public Shell {
+ public:
+  void Open(HWND owner, const std::wstring& verb, const std::wstring& target, int showCommand) override;
+};
+
+class SystemClock final : public Clock {
+ public:
+  Date Today() override;
+  std::uint32_t Ticks() override;
+};
+
+// All of them together, as the program uses them.
+class RealServices {
+ public:
+  Services Get() { return Services{dialogs_, boxes_, menus_, shell_, clock_, settings_}; }
+
+ private:
+  SystemFileDialogs dialogs_;
+  SystemMessageBoxes boxes_;
+  SystemPopupMenus menus_;
+  SystemShell shell_;
+  SystemClock clock_;
+  RegistrySettingsStore settings_;
+};
+
+// "a|b|c|d" as the common dialogs want it: pairs separated by NULs, ending
+// in two NULs.
+std::wstring DialogFilter(const std::wstring& filter);
+
+// The files of a multiple-selection result: "folder\0name\0name\0\0", or one
+// full path followed by "\0\0".
+std::vector<std::wstring> SelectedFiles(const wchar_t* buffer);
+
+}  // namespace app

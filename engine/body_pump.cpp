@@ -7,46 +7,40 @@ namespace engine {
 
 BodyPump::BodyPump(platform::ByteSource& source, platform::ByteSink& sink, BodyCipher& cipher, Direction direction,
                    BodyMonitor& monitor)
-    : source_(source),
-      sink_(sink),
-      cipher_(cipher),
-      direction_(direction),
-      monitor_(monitor),
-      buffer_(kBufferSize),
-      next_(kBufferSize) {}
+    : source_(source), sink_(sink), cipher_(cipher), direction_(direction), monitor_(monitor) {
+  for (Bytes& b : buffers_) b.resize(kBufferSize);
+}
 
 bool BodyPump::Move(std::uint64_t count) {
-  // While one buffer is enciphered and written, the next one is read.
-  auto readAhead = [this](std::size_t n) {
-    return std::async(std::launch::async, [this, n] { source_.ReadExact(next_.data(), n); });
-  };
-  auto chunk = [&](std::uint64_t left) { return static_cast<std::size_t>(std::min<std::uint64_t>(left, kBufferSize)); };
-  if (count == 0) return static_cast<bool>(monitor_.running);
+  // Three buffers take turns: while one is enciphered, the next is read and
+  // the previous one is written, each on its own thread. A future's
+  // destructor waits for its work, so nothing outlives this call, also when
+  // a read, the cipher or a write throws.
+  auto chunk = [](std::uint64_t left) { return static_cast<std::size_t>(std::min<std::uint64_t>(left, kBufferSize)); };
+  Bytes* current = &buffers_[0];
+  Bytes* next = &buffers_[1];
+  Bytes* written = &buffers_[2];
+  std::future<void> writing;
   std::size_t n = chunk(count);
-  source_.ReadExact(buffer_.data(), n);
-  while (count > 0) {
+  if (n > 0) source_.ReadExact(current->data(), n);
+  while (n > 0) {
     count -= n;
-    std::future<void> reading;
     const std::size_t following = chunk(count);
-    if (following > 0) reading = readAhead(following);
-    struct Join {  // the reader must be done with next_ before anything else happens
-      std::future<void>& f;
-      ~Join() {
-        if (f.valid()) f.wait();
-      }
-    } join{reading};
-
+    std::future<void> reading;
+    if (following > 0)
+      reading = std::async(std::launch::async, [this, next, following] { source_.ReadExact(next->data(), following); });
     if (!monitor_.running) return false;
-    cipher_.Apply(direction_, buffer_.data(), n);
-    sink_.Write(buffer_.data(), n);
+    cipher_.Apply(direction_, current->data(), n);
+    if (writing.valid()) writing.get();
+    writing = std::async(std::launch::async, [this, current, n] { sink_.Write(current->data(), n); });
     position_ += n;
     if (monitor_.advance) monitor_.advance(position_, n);
-    if (following > 0) {
-      reading.get();
-      std::swap(buffer_, next_);
-    }
+    if (reading.valid()) reading.get();
+    std::swap(written, current);  // the buffer being written is not touched until its write ends
+    std::swap(current, next);
     n = following;
   }
+  if (writing.valid()) writing.get();
   return static_cast<bool>(monitor_.running);
 }
 

@@ -2,6 +2,7 @@
 // buffers, reporting progress and stopping when the job's flag drops.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -37,8 +38,7 @@ class BodyPump {
   BodyCipher& cipher_;
   Direction direction_;
   BodyMonitor& monitor_;
-  Bytes buffer_;
-  Bytes next_;  // read ahead while buffer_ is processed
+  std::array<Bytes, 3> buffers_;  // enciphered, read ahead, being written
   std::uint64_t position_ = 0;
 };
 

@@ -1,21 +1,5 @@
 # Windows x86 (32-bit) with MinGW-w64. Built here but never run: this kernel
 # cannot execute 32-bit code, so there is no emulator.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(XCJM_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${XCJM_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${XCJM_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${XCJM_MINGW_TRIPLE}-windres)
-# Resource scripts are UTF-8, so their Chinese text stays intact.
-set(CMAKE_RC_FLAGS_INIT "--codepage=65001")
-
-set(CMAKE_FIND_ROOT_PATH /usr/${XCJM_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Windows programs are single self-contained .exe files: take zlib's static
-# library, not the import library of zlib1.dll.
-set(ZLIB_USE_STATIC_LIBS ON)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -1,24 +1,7 @@
-# Windows x86-64 with MinGW-w64. The -posix compilers are required: the
-# -win32 ones have no std::thread or std::mutex.
-set(CMAKE_SYSTEM_NAME Windows)
+# Windows x86-64 with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
-
 set(XCJM_MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${XCJM_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${XCJM_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${XCJM_MINGW_TRIPLE}-windres)
-# Resource scripts are UTF-8, so their Chinese text stays intact.
-set(CMAKE_RC_FLAGS_INIT "--codepage=65001")
-
-set(CMAKE_FIND_ROOT_PATH /usr/${XCJM_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 
 # The 64-bit programs run here under Wine, so ctest runs the Windows tests.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
-
-# Windows programs are single self-contained .exe files: take zlib's static
-# library, not the import library of zlib1.dll.
-set(ZLIB_USE_STATIC_LIBS ON)

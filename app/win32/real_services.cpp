@@ -33,29 +33,9 @@ namespace {
 // Room for a long multiple selection.
 constexpr DWORD kSelectionBuffer = 65536;
 
-}  // namespace
-
-std::optional<std::vector<std::wstring>> SystemFileDialogs::OpenFiles(HWND owner, const FileDialogRequest& request) {
-  const std::wstring filter = DialogFilter(request.filter);
-  std::vector<wchar_t> buffer(kSelectionBuffer, L'\0');
-  request.fileName.copy(buffer.data(), std::min<std::size_t>(request.fileName.size(), kSelectionBuffer - 2));
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = filter.c_str();
-  ofn.nFilterIndex = static_cast<DWORD>(request.filterIndex);
-  ofn.lpstrFile = buffer.data();
-  ofn.nMaxFile = kSelectionBuffer;
-  ofn.lpstrTitle = request.title.c_str();
-  ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-  if (!GetOpenFileNameW(&ofn)) return std::nullopt;
-  return SelectedFiles(buffer.data());
-}
-
-std::optional<SavedFile> SystemFileDialogs::SaveFile(HWND owner, const FileDialogRequest& request) {
-  const std::wstring filter = DialogFilter(request.filter);
-  std::vector<wchar_t> buffer(MAX_PATH * 4, L'\0');
-  request.fileName.copy(buffer.data(), std::min<std::size_t>(request.fileName.size(), buffer.size() - 1));
+// The fields both file dialogs share.
+OPENFILENAMEW DialogFields(HWND owner, const std::wstring& filter, std::vector<wchar_t>& buffer,
+                           const FileDialogRequest& request) {
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = owner;
@@ -65,6 +45,26 @@ std::optional<SavedFile> SystemFileDialogs::SaveFile(HWND owner, const FileDialo
   ofn.nMaxFile = static_cast<DWORD>(buffer.size());
   ofn.lpstrTitle = request.title.c_str();
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+  return ofn;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::wstring>> SystemFileDialogs::OpenFiles(HWND owner, const FileDialogRequest& request) {
+  const std::wstring filter = DialogFilter(request.filter);
+  std::vector<wchar_t> buffer(kSelectionBuffer, L'\0');
+  request.fileName.copy(buffer.data(), std::min<std::size_t>(request.fileName.size(), kSelectionBuffer - 2));
+  OPENFILENAMEW ofn = DialogFields(owner, filter, buffer, request);
+  ofn.Flags |= OFN_ALLOWMULTISELECT;
+  if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+  return SelectedFiles(buffer.data());
+}
+
+std::optional<SavedFile> SystemFileDialogs::SaveFile(HWND owner, const FileDialogRequest& request) {
+  const std::wstring filter = DialogFilter(request.filter);
+  std::vector<wchar_t> buffer(MAX_PATH * 4, L'\0');
+  request.fileName.copy(buffer.data(), std::min<std::size_t>(request.fileName.size(), buffer.size() - 1));
+  OPENFILENAMEW ofn = DialogFields(owner, filter, buffer, request);
   if (!GetSaveFileNameW(&ofn)) return std::nullopt;
   return SavedFile{buffer.data(), static_cast<int>(ofn.nFilterIndex)};
 }

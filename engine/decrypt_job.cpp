@@ -5,6 +5,7 @@
 #include "engine/job_files.h"
 #include "engine/job_progress.h"
 #include "engine/job_report.h"
+#include "engine/job_texts.h"
 #include "engine/output_names.h"
 #include "engine/save_key_reader.h"
 #include "engine/zak_names.h"
@@ -17,9 +18,6 @@ namespace engine {
 namespace {
 
 constexpr std::string_view kDriverError = "解密文件出错:";
-constexpr std::string_view kMissing = "不存在!解密文件已取消:";
-constexpr std::string_view kEmpty = "文件(大小0字节)是空的!不需要解密/解压缩。解密文件已取消:";
-constexpr std::string_view kTooBig = "不能解密大于4GB的文件!解密文件已取消:";
 constexpr std::string_view kInUse = "解密文件出错!已停止:可能要解密的文件正在被使用读写等:";
 constexpr std::string_view kFailed = "解密文件出错!已停止:";
 constexpr std::string_view kDone = "解密文件已完成:";
@@ -82,13 +80,14 @@ class DecryptJob final : public ReaderEvents {
   void Entry() {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(in_.source, ec)) {
-      report_.Log("要解密的文件:“" + display_ + "”" + std::string(kMissing));
+      report_.Log(job_text::Missing(false, display_));
       return Unlock();
     }
     try {
       platform::InputFile file(in_.source);
       const std::uint64_t size = in_.containerSize ? in_.containerSize : file.Size();
-      if (CheckContainerFileSize(w_.host, size, std::string(kEmpty) + display_, std::string(kTooBig) + display_))
+      if (CheckContainerFileSize(w_.host, size, job_text::About(job_text::kDecryptEmpty, display_),
+                                 job_text::About(job_text::kDecryptTooBig, display_)))
         return Unlock();
       Job(file, ContainerSpan{in_.containerStart, size});
     } catch (const std::exception&) {

@@ -3,6 +3,7 @@
 #include "engine/job_files.h"
 #include "engine/job_progress.h"
 #include "engine/job_report.h"
+#include "engine/job_texts.h"
 #include "engine/output_names.h"
 #include "engine/reencryption_check.h"
 #include "engine/save_key_writer.h"
@@ -21,16 +22,13 @@ constexpr std::string_view kCancelled = "加密文件已取消:";
 constexpr std::string_view kDriverError = "加密文件出错:";
 constexpr std::string_view kNothingToDo = "请选择文件压缩率进行压缩或者输入密钥进行加密。加密文件已取消:";
 constexpr std::string_view kKeyEmpty = "加密密钥(不能)是空的，请输入加密的密钥。加密文件已取消:";
-constexpr std::string_view kMissing = "不存在!加密文件已取消:";
-constexpr std::string_view kWorkerEmpty = "文件(大小0字节)是空的!不需要加密。加密文件已取消:";
-constexpr std::string_view kWorkerTooBig = "不能加密大于4GB的文件!加密文件已取消:";
 constexpr std::string_view kExtensionNotGbk = "文件扩展名含有GBK编码不能表示的字符,加密文件已取消:";
 constexpr std::string_view kFailed = "加密文件出错!已停止:";
 constexpr std::string_view kDone = "加密文件已完成:";
 constexpr std::string_view kCompressionCancelledByUser = "压缩文件已取消:";
 constexpr std::string_view kVersionCaption = "加密算法";
 
-std::string Text(std::string_view text, const std::string& path) { return std::string(text) + path; }
+using job_text::About;
 
 class EncryptJob {
  public:
@@ -48,7 +46,7 @@ class EncryptJob {
     try {
       Driver();
     } catch (const std::exception&) {
-      report_.Log(Text(kDriverError, display_));
+      report_.Log(About(kDriverError, display_));
       w_.host.Beep();
     }
   }
@@ -64,7 +62,7 @@ class EncryptJob {
     const bool haveKey = !in_.encryptKey.empty();
     {
       platform::InputFile file(in_.file);
-      if (CheckJobFileSize(w_.host, file.Size(), Text(kEmpty, display_), Text(kTooBig, display_))) {
+      if (CheckJobFileSize(w_.host, file.Size(), About(kEmpty, display_), About(kTooBig, display_))) {
         w_.state.encryptActive = false;
         return;
       }
@@ -76,7 +74,7 @@ class EncryptJob {
     }
     w_.host.Pause(111);
     if (!w_.state.encryptActive) {
-      report_.Log(Text(kCancelled, display_));
+      report_.Log(About(kCancelled, display_));
       return;
     }
     if (in_.zipLevel != 0) w_.zip.SourceFile = in_.file;
@@ -90,7 +88,7 @@ class EncryptJob {
     if (in_.zipLevel >= 1 && in_.zipLevel <= 3) return CompressFirst(haveKey);
     if (haveKey) return EncryptionWorker(in_.file, 0);
     Unlock();
-    report_.Log(Text(kNothingToDo, display_));
+    report_.Log(About(kNothingToDo, display_));
   }
 
   void CompressFirst(bool haveKey) {
@@ -157,22 +155,22 @@ class EncryptJob {
       }
     } cleanup{*this, working, intermediate};
 
-    if (in_.encryptKey.empty()) return report_.Log(Text(kKeyEmpty, display_));
+    if (in_.encryptKey.empty()) return report_.Log(About(kKeyEmpty, display_));
     report_.Status("进行加密文件...");
     if (!w_.state.encryptActive) return;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(working, ec))
-      return report_.Log("要加密的文件:“" + DisplayPath(working) + "”" + std::string(kMissing));
+      return report_.Log(job_text::Missing(true, DisplayPath(working)));
 
     try {
       platform::InputFile file(working);
-      if (CheckJobFileSize(w_.host, file.Size(), Text(kWorkerEmpty, display_), Text(kWorkerTooBig, display_))) return;
+      if (CheckJobFileSize(w_.host, file.Size(), About(job_text::kEncryptEmpty, display_), About(job_text::kEncryptTooBig, display_))) return;
       SaveKeyOptions options;
       options.key = in_.encryptKey;
       options.compression = static_cast<std::uint8_t>(level);
       options.layers = static_cast<std::uint8_t>(layers_);
       const std::optional<std::string> extension = StoredExtension(parts_.extension);
-      if (!extension) return report_.Log(Text(kExtensionNotGbk, display_));
+      if (!extension) return report_.Log(About(kExtensionNotGbk, display_));
       options.extension = *extension;
       options.version = ChooseVersion();
       if (!w_.state.encryptActive) return;
@@ -191,11 +189,11 @@ class EncryptJob {
       if (result != WriteResult::kDone || !w_.state.encryptActive) return;  // cancelled: the output goes
       out.Commit(names);
       progress_.Complete();
-      report_.Log(Text(kDone, display_));
+      report_.Log(About(kDone, display_));
     } catch (const std::exception&) {
       w_.state.encryptActive = false;
       w_.host.Beep();
-      report_.Log(Text(kFailed, display_));
+      report_.Log(About(kFailed, display_));
     }
   }
 

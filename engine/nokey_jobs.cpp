@@ -2,6 +2,7 @@
 
 #include "engine/job_files.h"
 #include "engine/job_progress.h"
+#include "engine/job_texts.h"
 #include "engine/nokey_container.h"
 #include "engine/output_names.h"
 #include "engine/save_key_reader.h"
@@ -15,7 +16,7 @@ namespace {
 
 constexpr std::size_t kMaxNoKeyName = 205;
 
-std::string Text(std::string_view text, const std::string& path) { return std::string(text) + path; }
+using job_text::About;
 
 class NoKeyFileJob {
  public:
@@ -24,11 +25,11 @@ class NoKeyFileJob {
 
   void Encrypt() {
     if (in_.key.empty()) return Refuse();
-    if (!Exists("要加密的文件:“", "”不存在!加密文件已取消:")) return;
+    if (!Exists()) return;
     try {
       platform::InputFile in(file_);
-      if (CheckJobFileSize(w_.host, in.Size(), Text("文件(大小0字节)是空的!不需要加密。加密文件已取消:", display_),
-                           Text("不能加密大于4GB的文件!加密文件已取消:", display_)))
+      if (CheckJobFileSize(w_.host, in.Size(), About(job_text::kEncryptEmpty, display_),
+                           About(job_text::kEncryptTooBig, display_)))
         return End();
       const std::string name = platform::Utf8Prefix(platform::PathToUtf8(file_.filename()), kMaxNoKeyName);
       const std::filesystem::path folder = in_.outputFolder;
@@ -59,12 +60,12 @@ class NoKeyFileJob {
       Flag() = false;
       return Refuse();
     }
-    if (!Exists("要解密的文件:“", "”不存在!解密文件已取消:")) return;
+    if (!Exists()) return;
     try {
       platform::InputFile in(file_);
       if (CheckJobFileSize(w_.host, in.Size() > kNoKeyFraming ? in.Size() - kNoKeyFraming : in.Size(),
-                           Text("文件(大小0字节)是空的!不需要解密/解压缩。解密文件已取消:", display_),
-                           Text("不能解密大于4GB的文件!解密文件已取消:", display_)))
+                           About(job_text::kDecryptEmpty, display_),
+                           About(job_text::kDecryptTooBig, display_)))
         return End();
       const std::optional<NoKeyHeader> header = ReadNoKeyHeader(in);
       if (!header) {
@@ -126,10 +127,10 @@ class NoKeyFileJob {
     w_.host.Beep();
   }
 
-  bool Exists(const char* before, const char* after) {
+  bool Exists() {
     std::error_code ec;
     if (std::filesystem::is_regular_file(file_, ec)) return true;
-    w_.host.LogLine(before + display_ + after);
+    w_.host.LogLine(job_text::Missing(mode_ == NoKeyMode::kEncrypt, display_));
     End();
     return false;
   }

@@ -23,8 +23,10 @@ InflateSink::~InflateSink() {
 void InflateSink::Write(const void* data, std::size_t size) {
   z_stream& z = state_->z;
   const auto* in = static_cast<const Bytef*>(data);
-  while (size > 0) {
-    if (ended_) throw NotCompressedError("data after the end of the zlib stream");
+  // zlib reports the end only after the Adler-32 matched, so the stream is
+  // complete there; whatever follows it (the bytes a repaired container size
+  // adds, or bytes appended to a .zak) is not part of it and is ignored.
+  while (size > 0 && !ended_) {
     const uInt chunk = static_cast<uInt>(std::min<std::size_t>(size, 1u << 30));
     z.next_in = const_cast<Bytef*>(in);
     z.avail_in = chunk;
@@ -36,7 +38,6 @@ void InflateSink::Write(const void* data, std::size_t size) {
       plain_.Write(buffer_.data(), buffer_.size() - z.avail_out);
       if (rc == Z_STREAM_END) {
         ended_ = true;
-        if (z.avail_in > 0) throw NotCompressedError("data after the end of the zlib stream");
         break;
       }
     } while (z.avail_in > 0 || z.avail_out == 0);

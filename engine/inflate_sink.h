@@ -22,9 +22,13 @@ class InflateSink final : public platform::ByteSink {
   InflateSink& operator=(const InflateSink&) = delete;
 
   // Throws NotCompressedError on bad data, platform::IoError from `plain`.
+  // Bytes after the end of the stream are ignored.
   void Write(const void* data, std::size_t size) override;
-  // Throws NotCompressedError unless the stream ended exactly.
+  // Throws NotCompressedError unless the stream reached its end with a
+  // matching Adler-32.
   void Finish();
+  // The stream has reached its end: further input is not needed.
+  bool Ended() const { return ended_; }
 
  private:
   platform::ByteSink& plain_;

@@ -38,6 +38,18 @@ std::optional<Bytes> RebuildKeyStream(const HeaderProbe& h, ByteSpan typedKey, B
   return stream;
 }
 
+// The size a damaged stored size is replaced by. Versions up to 35 compute
+// it with one key check fewer than their containers hold (the trailer carries
+// a copy too), so their payload ends K bytes earlier: taking the computed size
+// would add K trailer bytes and turn the last bytes of the payload into tail
+// bytes they were not enciphered as, which spoils a compressed payload's
+// checksum.
+std::uint64_t RepairedSize(int version, std::uint64_t computed, std::int64_t k) {
+  const auto check = static_cast<std::uint64_t>(k);
+  if (version <= 35 && computed > check) return computed - check;
+  return computed;
+}
+
 Attempt TryHeaderAt(platform::ByteSource& source, ContainerSpan span, std::uint64_t headerOffset, ByteSpan key,
                     ReaderEvents& events, const RunFlag& running) {
   if (span.size < headerOffset + kProbeLength) return Outcome(AttemptKind::kNotContainer);
@@ -123,7 +135,7 @@ Attempt TryHeaderAt(platform::ByteSource& source, ContainerSpan span, std::uint6
   const bool matchesShorter = computed >= k && storedSize == computedSize - static_cast<std::uint64_t>(k);
   if (storedSize != computedSize && !matchesShorter)
     events.Report(std::string(read_text::kSizeMismatch) + std::to_string(storedSize) + "<>" + std::to_string(computedSize));
-  if (storedSize > computedSize || storedSize < 1) storedSize = computedSize;
+  if (storedSize > computedSize || storedSize < 1) storedSize = RepairedSize(f.version, computedSize, k);
   f.payloadSize = storedSize;
 
   Bytes check(static_cast<std::size_t>(k));
@@ -199,13 +211,24 @@ bool DecryptSaveKeyBody(platform::ByteSource& source, ContainerSpan span, const 
     source.Seek(c.bodyOffset);
     return pump.Move(size);
   }
-  const std::uint64_t header = kFixedHeader + f.extension.size();
-  const std::uint64_t check = FilledKeyLength(f.keyLength);
-  source.Seek(span.start);
-  if (!pump.Move(kHeaderPoint)) return false;
-  source.Seek(span.start + kHeaderPoint + header);
-  if (!pump.Move(c.keyCheckPoint - kHeaderPoint)) return false;
-  source.Seek(span.start + c.keyCheckPoint + header + check);
+  // Exactly `size` payload bytes, jumping over the header and the key check
+  // only where the position reaches them: a damaged stored size may end the
+  // body before either point.
+  struct Skip {
+    std::uint64_t at;     // payload position
+    std::uint64_t bytes;  // file bytes jumped over there
+  };
+  const Skip skips[] = {{kHeaderPoint, kFixedHeader + f.extension.size()},
+                        {c.keyCheckPoint, FilledKeyLength(f.keyLength)}};
+  std::uint64_t fileOffset = span.start;
+  source.Seek(fileOffset);
+  for (const Skip& skip : skips) {
+    if (skip.at >= size) break;
+    const std::uint64_t run = skip.at - pump.Position();
+    if (!pump.Move(run)) return false;
+    fileOffset += run + skip.bytes;
+    source.Seek(fileOffset);
+  }
   return pump.Move(size - pump.Position());
 }
 

@@ -85,7 +85,9 @@ struct OpenOutcome {
 OpenOutcome OpenSaveKeyContainer(platform::ByteSource& source, ContainerSpan span, ByteSpan typedKey,
                                  ReaderEvents& events, const RunFlag& running);
 
-// Deciphers the body of an opened container into `sink`; false when stopped.
+// Deciphers exactly the payload size's bytes of an opened container's body
+// into `sink`, also when a damaged size ends it before the header or the key
+// check; false when stopped.
 bool DecryptSaveKeyBody(platform::ByteSource& source, ContainerSpan span, const OpenedContainer& container,
                         platform::ByteSink& sink, BodyMonitor& monitor);
 

@@ -164,7 +164,7 @@ void TZnZip::CopyExpanding() {
   InflateSink inflate(out);
   std::vector<std::uint8_t> chunk(kChunk);
   std::uint64_t done = 0;
-  while (!terminate_ && done < total) {
+  while (!terminate_ && done < total && !inflate.Ended()) {
     const std::size_t n = in.Read(chunk.data(), chunk.size());
     if (n == 0) throw platform::IoError("the source ended early");
     inflate.Write(chunk.data(), n);

@@ -5,9 +5,18 @@
 #include "engine/decrypt_job.h"
 #include "engine/encrypt_job.h"
 #include "engine/save_key_reader.h"
+#include "container_builder.h"
 #include "job_fixture.h"
 
 namespace {
+
+std::string Deflate(const std::string& plain) {
+  uLongf size = compressBound(plain.size());
+  std::string packed(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(plain.data()), plain.size(), 6);
+  packed.resize(size);
+  return packed;
+}
 
 using testing_support::Content;
 using testing_support::JobTest;
@@ -133,6 +142,39 @@ TEST_F(DecryptJobTest, DamagedFieldsAreReportedWithTheFileAndRepaired) {
   const std::string back = Read("out/a.txt");
   EXPECT_EQ(back.size(), 1995u);
   EXPECT_TRUE(back.substr(0, 1992) == Read("a.txt").substr(0, 1992));
+}
+
+TEST_F(DecryptJobTest, CompressedOldVersionsWithARepairedSizeStillExpand) {
+  // Versions up to 35 compute the size with one key check too few, so the
+  // repair of a damaged size would otherwise take K bytes of the trailer too.
+  for (int version : {18, 11}) {
+    for (std::size_t plainSize : {3000u, 3001u, 3002u, 3003u}) {
+      const std::string plain = Content(plainSize, static_cast<unsigned>(plainSize));
+      const std::string packed = Deflate(plain);
+      SCOPED_TRACE(testing::Message() << "version " << version << " stream " << packed.size());
+      testing_support::ContainerRecipe r;
+      r.fields.version = version;
+      r.fields.r1 = 5, r.fields.r2 = 77, r.fields.r3 = 140;
+      r.fields.compression = 2;
+      r.fields.extension = ".txt";
+      r.key = "k";
+      r.payload.assign(packed.begin(), packed.end());
+      r.overrideStoredSize = true;
+      r.storedSize = packed.size() + 100000;
+      const auto bytes = testing_support::BuildContainer(r);
+      Write("a.jmz", std::string(bytes.begin(), bytes.end()));
+      host_.log.clear();
+      Decrypt("a.jmz", "k");
+      const std::string c = Display("a.jmz");
+      ASSERT_EQ(host_.log.size(), 3u);
+      EXPECT_EQ(host_.log[0], std::string(engine::read_text::kSizeMismatch) + std::to_string(r.storedSize) + "<>" +
+                                  std::to_string(packed.size() + 12) + c);
+      EXPECT_EQ(host_.log[2], "解密文件已完成:" + c);
+      EXPECT_TRUE(Read("out/a.txt") == plain);
+      EXPECT_TRUE(Names("tmp").empty());
+      fs::remove(Path("out/a.txt"));
+    }
+  }
 }
 
 TEST_F(DecryptJobTest, MissingAndEmptyFilesAreRefused) {

@@ -141,18 +141,24 @@ TEST(ReaderRepairs, ExtensionsAreKeptUpTo36CharactersAndGbkIsDecoded) {
 
 TEST(ReaderRepairs, WrongStoredSizesAreReportedAndReplacedByTheComputedSize) {
   struct Case {
+    int version;
     std::uint64_t stored;
     std::vector<std::string> reports;
   };
   const std::string mismatch = std::string(text::kSizeMismatch);
+  // Versions up to 35 compute 12 bytes more (one key check) than their
+  // payload, and the repair takes the payload's own size.
   const std::vector<Case> cases = {
-      {0, {std::string(text::kSizeBelowOne), mismatch + "0<>2000"}},
-      {(1ull << 32) + 5, {std::string(text::kSizeAbove4G), mismatch + "4294967301<>2000"}},
-      {2500, {mismatch + "2500<>2000"}},
+      {66, 0, {std::string(text::kSizeBelowOne), mismatch + "0<>2000"}},
+      {66, (1ull << 32) + 5, {std::string(text::kSizeAbove4G), mismatch + "4294967301<>2000"}},
+      {66, 2500, {mismatch + "2500<>2000"}},
+      {18, 0, {std::string(text::kSizeBelowOne), mismatch + "0<>2012"}},
+      {18, 2013, {mismatch + "2013<>2012"}},
+      {11, 2500, {mismatch + "2500<>2012"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.stored);
-    ContainerRecipe r = Recipe(2000);
+    SCOPED_TRACE(testing::Message() << "version " << c.version << " stored " << c.stored);
+    ContainerRecipe r = Recipe(2000, c.version);
     r.overrideStoredSize = true;
     r.storedSize = c.stored;
     const Opened o = Open(BuildContainer(r), r.key);
@@ -171,6 +177,32 @@ TEST(ReaderRepairs, ASmallerStoredSizeIsReportedButKept) {
   ASSERT_EQ(o.outcome.result, OpenResult::kOpened);
   EXPECT_EQ(o.reports, Texts({std::string(text::kSizeMismatch) + "1500<>2000"}));
   EXPECT_EQ(o.plain, std::vector<std::uint8_t>(r.payload.begin(), r.payload.begin() + 1500));
+}
+
+TEST(ReaderRepairs, SmallStoredSizesWithTheHeaderAt260DecipherExactlyThatMany) {
+  // A 1,024-byte payload keeps its header at 260 and its key check at P; a
+  // damaged size below P must end the body before the points it does not reach.
+  for (int version : {66, 18, 11}) {
+    ContainerRecipe r = Recipe(1024, version, "twelve-bytes");
+    r.fields.r1 = 34, r.fields.r2 = 98, r.fields.r3 = 224;
+    const std::uint64_t p = engine::KeyCheckPoint(version, r.fields.r2);
+    const std::uint64_t computed = version > 35 ? 1024 : 1024 + 12;
+    for (std::uint64_t stored : {std::uint64_t{1}, std::uint64_t{259}, std::uint64_t{260}, std::uint64_t{261}, p - 1, p,
+                                 p + 1}) {
+      SCOPED_TRACE(testing::Message() << "version " << version << " P " << p << " stored " << stored);
+      r.overrideStoredSize = true;
+      r.storedSize = stored;
+      const Opened o = Open(BuildContainer(r), r.key);
+      ASSERT_EQ(o.outcome.result, OpenResult::kOpened);
+      EXPECT_EQ(o.reports, Texts({std::string(text::kSizeMismatch) + std::to_string(stored) + "<>" +
+                                  std::to_string(computed)}));
+      ASSERT_EQ(o.plain.size(), stored);
+      // The bytes past the last whole word were enciphered as words but are
+      // now tail bytes with their own rule (version 11 has no tail).
+      const std::size_t same = version == 11 ? stored : stored & ~std::uint64_t{3};
+      EXPECT_TRUE(std::equal(o.plain.begin(), o.plain.begin() + same, r.payload.begin()));
+    }
+  }
 }
 
 TEST(ReaderRefusals, KeyProblemsAreRefusedWithTheirTexts) {

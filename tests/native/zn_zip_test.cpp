@@ -102,6 +102,43 @@ TEST_F(ZnZipTest, DecompressingWhatIsNoStreamFails) {
   EXPECT_TRUE(Names("out").empty());
 }
 
+TEST_F(ZnZipTest, AStreamEndsAtItsChecksumAndWhatFollowsIsIgnored) {
+  const std::string plain = Content(200000);
+  uLongf size = compressBound(plain.size());
+  std::string packed(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(plain.data()), plain.size(), 6);
+  packed.resize(size);
+  std::string wrongSum = packed;
+  wrongSum.back() ^= 1;
+  struct Case {
+    std::string name;
+    std::string zak;
+    bool expands;
+  };
+  const std::vector<Case> cases = {
+      {"appended", packed + Content(70000, 9), true},
+      {"one byte more", packed + "x", true},
+      {"cut in the checksum", packed.substr(0, packed.size() - 1), false},
+      {"cut in the data", packed.substr(0, packed.size() / 2), false},
+      {"wrong checksum", wrongSum, false},
+      {"wrong checksum, appended", wrongSum + "tail", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Write("src.zak", c.zak);
+    engine::TZnZip zip;
+    zip.SourceFile = Path("src.zak");
+    zip.DestFile = Path("out/back.bin");
+    EXPECT_EQ(zip.RunDecompression(), c.expands);
+    EXPECT_EQ(zip.DecompressionFailed(), !c.expands);
+    if (c.expands)
+      EXPECT_TRUE(Read("out/back.bin") == plain);
+    else
+      EXPECT_TRUE(Names("out").empty());
+    fs::remove(Path("out/back.bin"));
+  }
+}
+
 TEST_F(ZnZipTest, AMissingSourceStartsNothing) {
   engine::TZnZip zip;
   Wire(zip);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/win32/ui_texts.h"
 #include "platform/paths.h"
 #include "window_fixture.h"
 
@@ -240,6 +241,27 @@ TEST_F(DispatchTest, AKeyThatGbkCannotWriteIsRefusedBeforeTheDialog) {
   EXPECT_EQ(boxes_.shown[0].flags, 0xF0u);
   EXPECT_NE(boxes_.shown[0].text.find(L"GBK"), std::wstring::npos);
   EXPECT_EQ(StatusPanel(Primary()), boxes_.shown[0].text);
+}
+
+TEST_F(DispatchTest, ADecryptKeyThatGbkCannotWriteRefusesOnlyAFurtherLayer) {
+  StartPrimary();
+  SetKey(Primary(), kIdJm1, L"k");
+  SetKey(Primary(), kIdJm2, L"a\U0001F600");
+  // An ordinary file does not need the decrypt key.
+  dialogs_.openAnswers.push_back(std::vector<std::wstring>{MakeFile(L"plain.txt", 3000).wstring()});
+  Click(Primary(), kIdButton1);
+  ASSERT_EQ(dialogs_.openRequests.size(), 1u);
+  ASSERT_TRUE(WaitForLines(L"加密文件已完成:", 1));
+  ASSERT_TRUE(PumpUntil([&] { return !primary_->WorkerRunning() && primary_->ButtonTag(kIdButton1) != 1; }));
+  EXPECT_TRUE(boxes_.shown.empty());
+  ASSERT_TRUE(fs::exists(File(L"plain.jmz")));
+  // The container getting a further layer does.
+  dialogs_.openAnswers.push_back(std::vector<std::wstring>{File(L"plain.jmz").wstring()});
+  Click(Primary(), kIdButton1);
+  ASSERT_TRUE(PumpUntil([&] { return !boxes_.shown.empty() && !primary_->WorkerRunning(); }));
+  EXPECT_EQ(boxes_.shown[0].text, platform::Widen(text::kReencryptKeyNotGbk));
+  EXPECT_FALSE(fs::exists(File(L"plain(1).jmz")));
+  EXPECT_TRUE(Enabled(Primary(), kIdButton1));
 }
 
 TEST_F(DispatchTest, ClosingAWindowWhileItsJobWaitsAsksThenCancelsWithoutLeavingOutput) {

@@ -465,6 +465,11 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
       break;
     case WM_TIMER:
+      if (wParam == kClosePauseTimer) {
+        KillTimer(Handle(), kClosePauseTimer);
+        closePauseOver_ = true;
+        return 0;  // the hold's release tries to finish the close
+      }
       if (wParam == kLogoClickTimer) {
         KillTimer(Handle(), kLogoClickTimer);
         Label3Click();
@@ -669,6 +674,8 @@ void MainWindow::OnDestroy() {
     if (worker_.joinable()) worker_.join();
     group_.table.Closed(slot_, !isPrimary_);
     finished_ = true;
+    if (!isPrimary_ && group_.primary != nullptr && group_.primary->Handle() != nullptr)
+      PostMessageW(group_.primary->Handle(), kMsgTryFinishClose, 0, 0);
   }
   if (destroyedHandler_) destroyedHandler_();
 }

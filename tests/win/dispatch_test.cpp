@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/win32/ui_texts.h"
 #include "platform/paths.h"
 #include "window_fixture.h"
@@ -345,6 +347,37 @@ TEST_F(DispatchTest, ClosingThePrimaryWindowWhileEveryWindowRunsAJobWaitsForThei
   for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().wstring());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::wstring>{L"big0.bin", L"big1.bin", L"big2.bin"}));
+}
+
+TEST_F(DispatchTest, ClosingThePrimaryAfterANoAndThenAYesAlwaysEndsEveryWindow) {
+  for (int round = 0; round < 25; ++round) {
+    StartPrimary();
+    std::vector<std::wstring> files;
+    for (int i = 0; i < 5; ++i) files.push_back(MakeFile(L"r" + std::to_wstring(i) + L".txt", 10, i).wstring());
+    dialogs_.openAnswers.push_back(files);
+    Click(Primary(), kIdButton1);
+    ASSERT_TRUE(PumpUntil([&] {
+      for (HWND w : TysjmWindows())
+        if (GetDlgItem(w, kIdButton1) == nullptr) return false;
+      const std::vector<MainWindow*> secondary = group_->table.Windows();
+      return TysjmWindows().size() == 5 && secondary.size() == 4 &&
+             std::all_of(secondary.begin(), secondary.end(), [](MainWindow* w) { return !w->WorkerRunning(); }) &&
+             !primary_->WorkerRunning();
+    })) << round;
+    boxes_.answers = {IDNO, IDYES};
+    SendMessageW(Primary(), WM_CLOSE, 0, 0);
+    PumpFor(round % 5);
+    ASSERT_EQ(TysjmWindows().size(), 5u) << round;  // "no" keeps every window
+    SendMessageW(Primary(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return primary_->Handle() == nullptr; }, 10000)) << round;
+    EXPECT_TRUE(TysjmWindows().empty()) << round;
+    EXPECT_TRUE(group_->table.Windows().empty()) << round;
+    EXPECT_EQ(boxes_.Count(L"会同时关闭全部副程序"), 2) << round;
+    primary_.reset();
+    group_.reset();
+    boxes_.shown.clear();
+    for (const auto& entry : fs::directory_iterator(folder_)) fs::remove(entry.path());
+  }
 }
 
 }  // namespace

@@ -121,7 +121,10 @@ void MainWindow::SetColor(app::Color color) {
   if (brush == nullptr) ThrowLastError("CreateSolidBrush");
   backgroundBrush_.Reset(brush);
   color_ = color;
-  if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, TRUE);
+  // The window clips its children, so they are repainted too: every label,
+  // group and check box takes its background from the window colour.
+  if (Handle() != nullptr)
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 std::wstring MainWindow::Hint(int id) const {

@@ -66,6 +66,11 @@ class EncryptJob {
         w_.state.encryptActive = false;
         return;
       }
+      if (haveKey && !in_.decryptKeyRefusal.empty() && HasContainerHeader(file)) {
+        w_.host.ShowNotice(in_.decryptKeyRefusal);
+        w_.state.encryptActive = false;
+        return;
+      }
       if (haveKey) {
         const ReencryptionCheck check = CheckForReencryption(file, AsBytes(in_.decryptKey), w_.host, display_);
         if (check.stop) Unlock();

@@ -15,6 +15,9 @@ struct EncryptJobInput {
   std::filesystem::path file;          // the selected file
   std::string encryptKey;              // GBK bytes of the encrypt key box
   std::string decryptKey;              // GBK bytes of the decrypt key box (re-encryption)
+  // Set when the decrypt key box holds text that cannot be a key: a file
+  // that would need the decrypt key is refused with this notice.
+  std::string decryptKeyRefusal;
   int zipLevel = 0;                    // 0 none, 1 fastest, 2 default, 3 maximum
   std::filesystem::path outputFolder;  // where results go
   bool offerOldVersions = false;       // ask for an older format version (hidden click counter above 7)

@@ -73,7 +73,22 @@ Attempt Check(platform::ByteSource& file, std::uint64_t offset, ByteSpan key, Jo
   return {Verdict::kPass, {}, layers};
 }
 
+bool MarkerAt(platform::ByteSource& file, std::uint64_t offset) {
+  if (file.Size() < offset + kProbeLength) return false;
+  std::uint8_t probe[kProbeLength];
+  file.Seek(offset);
+  file.ReadExact(probe, sizeof probe);
+  return DecodeProbe(probe).markerOk;
+}
+
 }  // namespace
+
+bool HasContainerHeader(platform::ByteSource& file) {
+  const std::uint64_t size = file.Size();
+  const bool retryRange = size >= kRetryFrom && size <= kRetryTo;
+  if (size < kProbeAtStartBelow && MarkerAt(file, 0)) return true;
+  return (size >= kProbeAtStartBelow || retryRange) && MarkerAt(file, kHeaderPoint);
+}
 
 ReencryptionCheck CheckForReencryption(platform::ByteSource& file, ByteSpan decryptKey, JobHost& host,
                                        const std::string& display) {

@@ -21,4 +21,8 @@ struct ReencryptionCheck {
 ReencryptionCheck CheckForReencryption(platform::ByteSource& file, ByteSpan decryptKey, JobHost& host,
                                        const std::string& display);
 
+// True when `file` has a container header where CheckForReencryption looks
+// for one, so encrypting it needs the decrypt key.
+bool HasContainerHeader(platform::ByteSource& file);
+
 }  // namespace engine

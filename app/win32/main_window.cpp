@@ -121,7 +121,10 @@ void MainWindow::SetColor(app::Color color) {
   if (brush == nullptr) ThrowLastError("CreateSolidBrush");
   backgroundBrush_.Reset(brush);
   color_ = color;
-  if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, TRUE);
+  // The window clips its children, so they are repainted too: every label,
+  // group and check box takes its background from the window colour.
+  if (Handle() != nullptr)
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 std::wstring MainWindow::Hint(int id) const {
@@ -465,6 +468,11 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
       break;
     case WM_TIMER:
+      if (wParam == kClosePauseTimer) {
+        KillTimer(Handle(), kClosePauseTimer);
+        closePauseOver_ = true;
+        return 0;  // the hold's release tries to finish the close
+      }
       if (wParam == kLogoClickTimer) {
         KillTimer(Handle(), kLogoClickTimer);
         Label3Click();
@@ -669,6 +677,8 @@ void MainWindow::OnDestroy() {
     if (worker_.joinable()) worker_.join();
     group_.table.Closed(slot_, !isPrimary_);
     finished_ = true;
+    if (!isPrimary_ && group_.primary != nullptr && group_.primary->Handle() != nullptr)
+      PostMessageW(group_.primary->Handle(), kMsgTryFinishClose, 0, 0);
   }
   if (destroyedHandler_) destroyedHandler_();
 }

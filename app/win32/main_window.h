@@ -266,6 +266,7 @@ class MainWindow final : public Window, public engine::JobHost {
   // Window state.
   bool closing_ = false;
   bool closePending_ = false;
+  bool closePauseOver_ = false;  // the pauses of the close have passed
   bool finished_ = false;   // the window has left the table
   bool selfOwned_ = false;  // deleted with its window (a secondary window)
   int holds_ = 0;

@@ -79,5 +79,7 @@ enum : UINT {
 
 // Timer of the logo: a click opens the menu once no double-click follows.
 inline constexpr UINT_PTR kLogoClickTimer = 1;
+// The pauses of a closing window: the job reset's and the closing pause.
+inline constexpr UINT_PTR kClosePauseTimer = 0x5F10;
 
 }  // namespace app

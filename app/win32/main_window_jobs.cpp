@@ -159,9 +159,9 @@ void MainWindow::Button1Click() {
     group_.services.boxes.Beep();
     return;
   }
-  // The decrypt key opens a container that is encrypted once more.
-  if (!KeyBytesOrNotice(kIdJm1, text::kEncryptKeyNotGbk) || !KeyBytesOrNotice(kIdJm2, text::kReencryptKeyNotGbk))
-    return;
+  // The decrypt key is needed only for a container that gets a further
+  // layer; the job refuses such a file when the box cannot be a key.
+  if (!KeyBytesOrNotice(kIdJm1, text::kEncryptKeyNotGbk)) return;
   if (!WaitForWorker()) return;
   Hold hold(*this);
   ResetJobs();
@@ -256,6 +256,7 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files) {
         input.file = file;
         input.encryptKey = encryptKey;
         input.decryptKey = decryptKey;
+        if (!KeyBytes(platform::Narrow(decryptText))) input.decryptKeyRefusal = text::kReencryptKeyNotGbk;
         input.zipLevel = level;
         input.outputFolder = outputFolder;
         input.offerOldVersions = target->hiddenClickCount_ > kOldVersionClicks;

@@ -258,11 +258,17 @@ void MainWindow::N14Click() {
   if (!files || files->empty()) return;
   std::ifstream in(std::filesystem::path(files->front()), std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::optional<std::string> key = in ? KeyTextFromFile(bytes) : std::nullopt;
+  if (!in) {
+    // An unreadable file: the box keeps its key.
+    group_.services.boxes.Beep();
+    return;
+  }
+  const std::optional<std::string> key = KeyTextFromFile(bytes);
   const std::optional<std::string> utf8 = key ? platform::GbkToUtf8(*key) : std::nullopt;
   if (!utf8) {
-    // An unreadable file, or bytes that are not GBK text: the box keeps its key.
-    group_.services.boxes.Beep();
+    // The box keeps its key; with the keys masked the user could not see
+    // that nothing was loaded, so the refusal is shown.
+    ShowNoticeText(text::kKeyFileNotGbk + files->front());
     return;
   }
   SetKeyText(id, platform::Widen(*utf8));

@@ -149,41 +149,36 @@ void MainWindow::OnClose() {
 
 void MainWindow::BeginClosing() {
   if (closing_) return;
-  Hold hold(*this);
   closing_ = true;
   closePending_ = true;
-  ResetJobs();
+  ClearJobFlags();
   // The window goes out of sight at once; it ends when its worker has
   // deleted any partial output and ended. A question the worker is waiting
   // for is answered "no".
   ShowWindow(Handle(), SW_HIDE);
   group_.services.boxes.DismissOwnedBy(Handle());
+  // The reset's pause and the closing pause pass on a timer rather than in a
+  // pumping loop: every closing window waits at the same time, and no close
+  // runs nested inside another window's wait.
+  const int pause = group_.services.clock.PauseLength(260) + group_.services.clock.PauseLength(123);
+  closePauseOver_ = false;
+  SetTimer(Handle(), kClosePauseTimer, static_cast<UINT>(pause), nullptr);
 }
 
 void MainWindow::TryFinishClose() {
-  if (!closePending_ || holds_ > 0 || workerRunning_) return;
+  if (!closePending_ || !closePauseOver_ || holds_ > 0 || workerRunning_) return;
   // The primary window ends the program: only after every other window.
+  // Each secondary window tells it when it has ended.
   if (isPrimary_ && !group_.table.Windows().empty()) return;
   FinishClose();
 }
 
 void MainWindow::FinishClose() {
   closePending_ = false;
-  {
-    Hold hold(*this);
-    PumpMessages();
-    PumpFor(123);
-  }
-  if (holds_ > 0 || workerRunning_) {
-    // Something started during the pause; try again when it is over.
-    closePending_ = true;
-    return;
-  }
   if (worker_.joinable()) worker_.join();
   group_.table.Closed(slot_, !isPrimary_);
   finished_ = true;
-  if (!isPrimary_ && group_.primary != nullptr && group_.primary->closePending_ &&
-      group_.primary->Handle() != nullptr)
+  if (!isPrimary_ && group_.primary != nullptr && group_.primary->Handle() != nullptr)
     PostMessageW(group_.primary->Handle(), kMsgTryFinishClose, 0, 0);
   // Last: a secondary window deletes itself with its window.
   DestroyWindow(Handle());

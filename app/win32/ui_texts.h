@@ -59,6 +59,9 @@ inline constexpr wchar_t kNoKeyDecryptFilter[] = L"jmz加密文件(*.jmz)|*.jmz|
 inline constexpr wchar_t kNoKeyDecryptTitle[] = L"选择(不保存密钥加密的)文件进行解密(可多选)";
 inline constexpr wchar_t kKeyFileFilter[] = L"TXT文件(*.txt)|*.txt|全部文件(*.*)|*.*";
 inline constexpr wchar_t kLoadKeyTitle[] = L"选择要载入为密钥的文件...";
+// A key file whose bytes are no GBK text; the file's path follows.
+inline constexpr wchar_t kKeyFileNotGbk[] =
+    L"载入密钥已取消:文件里有不能用GBK编码表示为文字的字节(不是GBK文本)，密钥编辑框里仍是原来的密钥:";
 inline constexpr wchar_t kSaveKeyTitle[] = L"密钥保存为文件...";
 
 // Questions.

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "app/win32/ui_texts.h"
 #include "platform/paths.h"
 #include "window_fixture.h"
 
@@ -242,6 +245,27 @@ TEST_F(DispatchTest, AKeyThatGbkCannotWriteIsRefusedBeforeTheDialog) {
   EXPECT_EQ(StatusPanel(Primary()), boxes_.shown[0].text);
 }
 
+TEST_F(DispatchTest, ADecryptKeyThatGbkCannotWriteRefusesOnlyAFurtherLayer) {
+  StartPrimary();
+  SetKey(Primary(), kIdJm1, L"k");
+  SetKey(Primary(), kIdJm2, L"a\U0001F600");
+  // An ordinary file does not need the decrypt key.
+  dialogs_.openAnswers.push_back(std::vector<std::wstring>{MakeFile(L"plain.txt", 3000).wstring()});
+  Click(Primary(), kIdButton1);
+  ASSERT_EQ(dialogs_.openRequests.size(), 1u);
+  ASSERT_TRUE(WaitForLines(L"加密文件已完成:", 1));
+  ASSERT_TRUE(PumpUntil([&] { return !primary_->WorkerRunning() && primary_->ButtonTag(kIdButton1) != 1; }));
+  EXPECT_TRUE(boxes_.shown.empty());
+  ASSERT_TRUE(fs::exists(File(L"plain.jmz")));
+  // The container getting a further layer does.
+  dialogs_.openAnswers.push_back(std::vector<std::wstring>{File(L"plain.jmz").wstring()});
+  Click(Primary(), kIdButton1);
+  ASSERT_TRUE(PumpUntil([&] { return !boxes_.shown.empty() && !primary_->WorkerRunning(); }));
+  EXPECT_EQ(boxes_.shown[0].text, platform::Widen(text::kReencryptKeyNotGbk));
+  EXPECT_FALSE(fs::exists(File(L"plain(1).jmz")));
+  EXPECT_TRUE(Enabled(Primary(), kIdButton1));
+}
+
 TEST_F(DispatchTest, ClosingAWindowWhileItsJobWaitsAsksThenCancelsWithoutLeavingOutput) {
   StartPrimary();
   for (int i = 0; i < 8; ++i) Command(Primary(), kIdSiteLeft, STN_CLICKED);
@@ -323,6 +347,37 @@ TEST_F(DispatchTest, ClosingThePrimaryWindowWhileEveryWindowRunsAJobWaitsForThei
   for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().wstring());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::wstring>{L"big0.bin", L"big1.bin", L"big2.bin"}));
+}
+
+TEST_F(DispatchTest, ClosingThePrimaryAfterANoAndThenAYesAlwaysEndsEveryWindow) {
+  for (int round = 0; round < 25; ++round) {
+    StartPrimary();
+    std::vector<std::wstring> files;
+    for (int i = 0; i < 5; ++i) files.push_back(MakeFile(L"r" + std::to_wstring(i) + L".txt", 10, i).wstring());
+    dialogs_.openAnswers.push_back(files);
+    Click(Primary(), kIdButton1);
+    ASSERT_TRUE(PumpUntil([&] {
+      for (HWND w : TysjmWindows())
+        if (GetDlgItem(w, kIdButton1) == nullptr) return false;
+      const std::vector<MainWindow*> secondary = group_->table.Windows();
+      return TysjmWindows().size() == 5 && secondary.size() == 4 &&
+             std::all_of(secondary.begin(), secondary.end(), [](MainWindow* w) { return !w->WorkerRunning(); }) &&
+             !primary_->WorkerRunning();
+    })) << round;
+    boxes_.answers = {IDNO, IDYES};
+    SendMessageW(Primary(), WM_CLOSE, 0, 0);
+    PumpFor(round % 5);
+    ASSERT_EQ(TysjmWindows().size(), 5u) << round;  // "no" keeps every window
+    SendMessageW(Primary(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return primary_->Handle() == nullptr; }, 10000)) << round;
+    EXPECT_TRUE(TysjmWindows().empty()) << round;
+    EXPECT_TRUE(group_->table.Windows().empty()) << round;
+    EXPECT_EQ(boxes_.Count(L"会同时关闭全部副程序"), 2) << round;
+    primary_.reset();
+    group_.reset();
+    boxes_.shown.clear();
+    for (const auto& entry : fs::directory_iterator(folder_)) fs::remove(entry.path());
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "app/win32/ui_texts.h"
 #include "window_fixture.h"
 
 namespace {
@@ -179,6 +180,35 @@ TEST_F(KeysTest, SaveAndLoadKeyFiles) {
   Command(Primary(), kIdN14);
   EXPECT_EQ(TextOf(Box(kIdJm2)), std::wstring(2056, L'k'));
   EXPECT_EQ(boxes_.beeps, beeps + 1);
+}
+
+TEST_F(KeysTest, AKeyFileThatIsNoGbkTextIsRefusedWithANotice) {
+  // An invalid byte, a lead byte with a blank after it, random bytes, and
+  // UTF-8 text whose last character leaves a lone GBK lead byte.
+  std::string random(300, '\0');
+  std::uint32_t x = 99;
+  for (char& c : random) c = static_cast<char>(((x = x * 1664525u + 1013904223u) >> 24) | 0x80);
+  const std::string cases[] = {"ab\xFF" "cd", "ab\x81 cd", random, "key \xE4\xB8\xAD"};
+  Click(Primary(), kIdPbmy);
+  const std::wstring earlier = L"旧密钥";
+  SetKey(Primary(), kIdJm1, earlier);
+  int n = 0;
+  for (const std::string& bytes : cases) {
+    const fs::path file = File(L"坏密钥" + std::to_wstring(++n) + L".txt");
+    WriteFileBytes(file, bytes);
+    OpenMenuOn(kIdJm1);
+    dialogs_.openAnswers.push_back(std::vector<std::wstring>{file.wstring()});
+    const std::size_t shown = boxes_.shown.size();
+    Command(Primary(), kIdN14);
+    EXPECT_EQ(TextOf(Box(kIdJm1)), earlier) << n;
+    ASSERT_EQ(boxes_.shown.size(), shown + 1) << n;
+    EXPECT_EQ(boxes_.shown.back().text, std::wstring(text::kKeyFileNotGbk) + file.wstring()) << n;
+  }
+  // GBK text, cut at its first zero byte, still loads.
+  WriteFileBytes(File(L"好.txt"), std::string("\xD0\xC7\0\xFF", 4));
+  dialogs_.openAnswers.push_back(std::vector<std::wstring>{File(L"好.txt").wstring()});
+  Command(Primary(), kIdN14);
+  EXPECT_EQ(TextOf(Box(kIdJm1)), L"星");
 }
 
 TEST_F(KeysTest, ClearingBoxesAndTheClipboard) {

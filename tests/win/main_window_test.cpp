@@ -145,6 +145,26 @@ TEST_F(MainWindowTest, ShownWindowShowsItsColourOnTheScreen) {
   EXPECT_EQ(seen, static_cast<COLORREF>(0xF0CAA6));
 }
 
+TEST_F(MainWindowTest, AColourChangeRepaintsTheControlsOnTheWindowColour) {
+  PumpFor(100);
+  dialogs_.colourAnswers.push_back(RGB(255, 0, 0));
+  SendMessageW(hwnd_, WM_LBUTTONDBLCLK, 0, MAKELPARAM(4, 290));
+  // Points of the window colour inside both key captions, a site label, the
+  // compression group and the MD5 check box, read back from the window's DC.
+  const POINT inside[] = {{19, 109}, {259, 109}, {4, 1}, {25, 340}, {487, 337}};
+  for (POINT p : inside) {
+    COLORREF seen = CLR_INVALID;
+    for (int attempt = 0; attempt < 50 && seen != RGB(255, 0, 0); ++attempt) {
+      Pump();
+      HDC dc = GetDC(hwnd_);
+      seen = GetPixel(dc, p.x, p.y);
+      ReleaseDC(hwnd_, dc);
+      if (seen != RGB(255, 0, 0)) Sleep(20);
+    }
+    EXPECT_EQ(seen, RGB(255, 0, 0)) << p.x << "," << p.y;
+  }
+}
+
 TEST(MainWindowLifetime, DestroyingTheWindowRunsTheDestroyedHandlerOnce) {
   FakeDialogs dialogs;
   FakeBoxes boxes;

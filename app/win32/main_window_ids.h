@@ -79,5 +79,7 @@ enum : UINT {
 
 // Timer of the logo: a click opens the menu once no double-click follows.
 inline constexpr UINT_PTR kLogoClickTimer = 1;
+// Timer1: bounds the update check.
+inline constexpr UINT_PTR kUpdateTimer = 2;
 
 }  // namespace app

@@ -68,6 +68,7 @@ bool Send(HttpGetRun& run, InternetHandles& h) {
   h.connection = InternetConnectA(h.session, parts.host.c_str(), parts.port, OrNull(run.userName),
                                   OrNull(run.password), INTERNET_SERVICE_HTTP, 0, 0);
   if (h.connection == nullptr) return false;
+  SetTimeouts(h.connection, run.timeout);
   const std::string accept = "Accept: " + run.acceptTypes;
   const char* acceptTypes[] = {accept.c_str(), nullptr};
   DWORD flags = run.useCache ? 0 : INTERNET_FLAG_RELOAD;
@@ -75,6 +76,7 @@ bool Send(HttpGetRun& run, InternetHandles& h) {
   h.request = HttpOpenRequestA(h.connection, run.postQuery.empty() ? "GET" : "POST", parts.object.c_str(),
                                "HTTP/1.0", OrNull(run.referer), acceptTypes, flags, 0);
   if (h.request == nullptr) return false;
+  SetTimeouts(h.request, run.timeout);
   if (run.postQuery.empty()) return HttpSendRequestA(h.request, nullptr, 0, nullptr, 0) != FALSE;
   return HttpSendRequestA(h.request, kFormHeader, sizeof kFormHeader - 1, run.postQuery.data(),
                           static_cast<DWORD>(run.postQuery.size())) != FALSE;

@@ -238,8 +238,11 @@ TEST_F(UpdateCheckTest, NoConnectionChecksNothingAndClosingMidDownloadEndsCleanl
 
   PointAt(silent, silent, 2000);
   StartPrimary();
+  const int before = TempSettingsFiles();
   ASSERT_TRUE(PumpUntil([&] { return silent.Requests().size() == 2; }, 5000));
   CloseEverything();  // must neither hang nor crash
+  // The abandoned workers end at their time-out and remove their files.
+  EXPECT_TRUE(PumpUntil([&] { return TempSettingsFiles() == before - 2; }, 8000)) << TempSettingsFiles();
 }
 
 }  // namespace

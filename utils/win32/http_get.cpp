@@ -141,6 +141,8 @@ void Execute(const std::shared_ptr<HttpGetRun>& run) {
     run->success = false;
   }
   std::lock_guard lock(run->mutex);
+  // The component is gone (destroyed mid-download): nobody reads the file.
+  if (run->notify == nullptr && run->toFile) DeleteFileW(platform::Utf8ToPath(run->fileName).c_str());
   if (run->notify != nullptr) {
     // The component releases its hold on the run with this message.
     auto* hold = new std::shared_ptr<HttpGetRun>(run);

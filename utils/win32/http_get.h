@@ -47,7 +47,8 @@ class THTTPGet {
   TNotifyEvent OnError;
 
   THTTPGet();
-  // Aborts a running download; its events are not raised any more.
+  // Aborts a running download; its events are not raised any more and its
+  // file is deleted when the worker ends.
   ~THTTPGet();
   THTTPGet(const THTTPGet&) = delete;
   THTTPGet& operator=(const THTTPGet&) = delete;

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/win32/shell_registry.h"
 #include "engine/job_files.h"
 #include "platform/text.h"
 #include "window_fixture.h"
@@ -62,6 +63,47 @@ TEST_F(ShellTest, AssociationMenuEntryAndRemovalInTheRegistry) {
   Command(Primary(), app::kIdN9);  // nothing left: silent
   EXPECT_EQ(boxes_.beeps, 0);
   EXPECT_EQ(shell_.associationsChanged, 4);
+}
+
+// The real registry, with the classes root refusing every write (no
+// administrator rights).
+class RefusingRegistry final : public app::ShellRegistry {
+ public:
+  bool KeyExists(app::RegistryRoot root, std::string_view path) override { return real.KeyExists(root, path); }
+  void DeleteTree(app::RegistryRoot root, std::string_view path) override {
+    Refuse(root);
+    real.DeleteTree(root, path);
+  }
+  void CreateKey(app::RegistryRoot root, std::string_view path) override {
+    Refuse(root);
+    real.CreateKey(root, path);
+  }
+  void WriteDefault(app::RegistryRoot root, std::string_view path, std::string_view value) override {
+    Refuse(root);
+    real.WriteDefault(root, path, value);
+  }
+
+ private:
+  static void Refuse(app::RegistryRoot root) {
+    if (root == app::RegistryRoot::kClassesRoot) throw app::RegistryError("refused", true);
+  }
+  app::WindowsShellRegistry real;
+};
+
+TEST_F(ShellTest, WithoutRightsTheKeysGoToThePerUserClasses) {
+  RefusingRegistry registry;
+  sites_.registry = &registry;
+  StartPrimary();
+  Command(Primary(), app::kIdN9);
+  Command(Primary(), app::kIdN6);
+  Command(Primary(), app::kIdN7);
+  EXPECT_EQ(boxes_.beeps, 0);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"xcwjjm"));
+  EXPECT_EQ(DefaultValue(HKEY_CURRENT_USER, L"Software\\Classes\\.jmz"), L"xcwjjm");
+  EXPECT_EQ(DefaultValue(HKEY_CURRENT_USER, L"Software\\Classes\\*\\shell\\星尘 文件加密"), L"星尘 文件加密(&H)");
+  Command(Primary(), app::kIdN9);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Software\\Classes\\.jmz"));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Software\\Classes\\*\\shell\\星尘 文件加密"));
 }
 
 // One canned answer per path.

@@ -478,6 +478,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Label3Click();
         return 0;
       }
+      if (wParam == kUpdateTimer) {
+        Timer1Timer();
+        return 0;
+      }
       break;
     case WM_CLOSE:
       OnClose();
@@ -554,6 +558,12 @@ void MainWindow::OnCommand(int id, int code, HWND) {
     case kIdN26: return SetMd5ReadMode(1);
     case kIdN27: return SetMd5ReadMode(2);
     case kIdN28: return N28Click();
+    case kIdN6: return N6Click();
+    case kIdN7: return N7Click();
+    case kIdN9: return N9Click();
+    case kIdN11: return N11Click();
+    case kIdN1: return N1Click();
+    case kIdN2: return N2Click();
     default:
       return;
   }
@@ -637,7 +647,7 @@ void MainWindow::SetLogoCaption(const std::wstring& caption) {
 
 void MainWindow::SiteLabelClick(int id) {
   try {
-    const wchar_t* host = id == kIdSiteLeft ? text::kFirstSite : text::kSecondSite;
+    const wchar_t* host = id == kIdSiteLeft ? group_.sites.first.c_str() : group_.sites.second.c_str();
     wchar_t caption[128] = {};
     GetWindowTextW(Control(id), caption, 128);
     if (std::wstring_view(caption) != host) SetWindowTextW(Control(id), host);

@@ -22,14 +22,18 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "app/shell_registration.h"
 #include "app/win32/gdi_object.h"
 #include "app/win32/services.h"
+#include "app/win32/web_sites.h"
 #include "app/win32/window.h"
 #include "app/window_table.h"
 #include "engine/job_host.h"
 #include "engine/job_state.h"
 #include "engine/job_window.h"
 #include "engine/zn_zip.h"
+#include "utils/update/update_settings.h"
+#include "utils/win32/http_get.h"
 
 namespace app {
 
@@ -48,6 +52,8 @@ struct WindowGroup {
   std::vector<std::wstring> arguments;
   WindowTable<MainWindow> table;
   MainWindow* primary = nullptr;
+  // The web sites of the update check and the links.
+  WebSites sites;
 };
 
 class MainWindow final : public Window, public engine::JobHost {
@@ -112,6 +118,9 @@ class MainWindow final : public Window, public engine::JobHost {
   const engine::JobState& State() const { return state_; }
   // True while the window's worker thread runs.
   bool WorkerRunning() const { return workerRunning_; }
+  // What the update check has learned, and whether a download still runs.
+  const utils::UpdateState& UpdateState() const { return update_; }
+  bool DownloadsRunning() const { return httpGet1_.Running() || httpGet2_.Running(); }
 
   // The job host (main_window_host.cpp). Every call may come from the
   // window's worker; it is carried out on the user-interface thread, which
@@ -259,6 +268,23 @@ class MainWindow final : public Window, public engine::JobHost {
   void N28Click();
   void SetMd5ReadMode(int mode);
 
+  // main_window_shell.cpp: shell integration.
+  void RunShellCommand(const std::function<bool(ShellRegistry&)>& command, bool notify);
+  void N6Click();
+  void N7Click();
+  void N9Click();
+
+  // main_window_web.cpp: update check and web links.
+  void SetUpDownloads();
+  void StopUpdateCheck();
+  void HTTPGetProgress(utils::THTTPGet& get, std::uint32_t readed);
+  void Timer1Timer();
+  void ProcessUpdate(const std::string& file);
+  void OpenLearnedAddress(const std::string& address, int showCommand);
+  void N11Click();
+  void N1Click();
+  void N2Click();
+
   WindowGroup& group_;
   const bool isPrimary_;
   DWORD uiThread_ = 0;
@@ -323,6 +349,11 @@ class MainWindow final : public Window, public engine::JobHost {
   bool waitingForWorker_ = false;
 
   std::function<void()> destroyedHandler_;
+
+  // Update check.
+  utils::THTTPGet httpGet1_;  // HTTPGet1, the first site
+  utils::THTTPGet httpGet2_;  // HTTPGet2, the second site
+  utils::UpdateState update_;
 };
 
 }  // namespace app

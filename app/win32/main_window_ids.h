@@ -81,5 +81,7 @@ enum : UINT {
 inline constexpr UINT_PTR kLogoClickTimer = 1;
 // The pauses of a closing window: the job reset's and the closing pause.
 inline constexpr UINT_PTR kClosePauseTimer = 0x5F10;
+// Timer1: bounds the update check.
+inline constexpr UINT_PTR kUpdateTimer = 2;
 
 }  // namespace app

@@ -37,14 +37,14 @@ void MainWindow::CreateMenus() {
   Separator(popupMenu1_);  // N13
   Append(popupMenu1_, kIdDelfl, L"粉碎文件(彻底删除文件，慎用)", false);
   Separator(popupMenu1_);  // N15
-  Append(popupMenu1_, kIdN6, L"注册关联jmz加密文件", false);
-  Append(popupMenu1_, kIdN7, L"快捷方式增加到文件右键菜单", false);
+  Append(popupMenu1_, kIdN6, L"注册关联jmz加密文件");
+  Append(popupMenu1_, kIdN7, L"快捷方式增加到文件右键菜单");
   Separator(popupMenu1_);  // N10
-  Append(popupMenu1_, kIdN9, L"清除本程序全部注册表项", false);
+  Append(popupMenu1_, kIdN9, L"清除本程序全部注册表项");
   Separator(popupMenu1_);  // N4
-  Append(popupMenu1_, kIdN11, L"帮助...", false);
-  Append(popupMenu1_, kIdN1, L"检查更新...", false);
-  Append(popupMenu1_, kIdN2, L"主页...", false);
+  Append(popupMenu1_, kIdN11, L"帮助...");
+  Append(popupMenu1_, kIdN1, L"检查更新...");
+  Append(popupMenu1_, kIdN2, L"主页...");
   Separator(popupMenu1_);  // N8
   Append(popupMenu1_, kIdN3, L"关于...");
 

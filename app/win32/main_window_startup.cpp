@@ -35,8 +35,9 @@ void MainWindow::FormCreate() {
     const std::wstring limits = platform::Widen(kKeyLimitsHint);
     SetHint(kIdLabel1, limits);
     SetHint(kIdLabel2, limits);
-    SetWindowTextW(Control(kIdSiteLeft), text::kFirstSite);
-    SetWindowTextW(Control(kIdSiteRight), text::kSecondSite);
+    SetWindowTextW(Control(kIdSiteLeft), group_.sites.first.c_str());
+    SetWindowTextW(Control(kIdSiteRight), group_.sites.second.c_str());
+    SetUpDownloads();
     tag_ = 0;
   });
   step([&] { ClearJobFlags(); });
@@ -106,12 +107,6 @@ void MainWindow::ApplyCommandLine() {
   }
 }
 
-void MainWindow::StartUpdateCheck() {
-  // The update check (download of the two sites' settings files) belongs to
-  // the web subsystem, which is not part of this program yet; its start
-  // points are the creation sequence and the sixth counted click.
-}
-
 void MainWindow::Store(std::string_view name, std::int32_t value) {
   try {
     SaveSetting(group_.services.settings, name, value);
@@ -151,6 +146,7 @@ void MainWindow::BeginClosing() {
   if (closing_) return;
   closing_ = true;
   closePending_ = true;
+  StopUpdateCheck();
   ClearJobFlags();
   // The window goes out of sight at once; it ends when its worker has
   // deleted any partial output and ended. A question the worker is waiting

@@ -128,6 +128,8 @@ void SystemShell::Open(HWND owner, const std::wstring& verb, const std::wstring&
   ShellExecuteW(owner, verb.empty() ? nullptr : verb.c_str(), target.c_str(), nullptr, nullptr, showCommand);
 }
 
+void SystemShell::AssociationsChanged() { SHChangeNotify(SHCNE_ASSOCCHANGED, 0, nullptr, nullptr); }
+
 Date SystemClock::Today() {
   SYSTEMTIME now{};
   GetLocalTime(&now);

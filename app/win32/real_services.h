@@ -33,6 +33,7 @@ class SystemPopupMenus final : public PopupMenus {
 class SystemShell final : public Shell {
  public:
   void Open(HWND owner, const std::wstring& verb, const std::wstring& target, int showCommand) override;
+  void AssociationsChanged() override;
 };
 
 class SystemClock final : public Clock {

@@ -67,6 +67,8 @@ class Shell {
   // Opens a document, an address or a program (ShellExecute); an empty verb
   // is the default verb.
   virtual void Open(HWND owner, const std::wstring& verb, const std::wstring& target, int showCommand) = 0;
+  // Tells the shell that file associations changed (SHChangeNotify).
+  virtual void AssociationsChanged() = 0;
 };
 
 class Clock {

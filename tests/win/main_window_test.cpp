@@ -173,6 +173,7 @@ TEST(MainWindowLifetime, DestroyingTheWindowRunsTheDestroyedHandlerOnce) {
   FakeClock clock;
   app::RegistrySettingsStore store;
   app::WindowGroup group(GetModuleHandleW(nullptr), app::Services{dialogs, boxes, menus, shell, clock, store}, {});
+  group.sites = OfflineSites();
   int destroyed = 0;
   HWND hwnd = nullptr;
   {
@@ -199,6 +200,7 @@ TEST(MainWindowLifetime, WindowGoesWithItsObjectAndWindowsKeepTheirOwnColours) {
   FakeClock clock;
   app::RegistrySettingsStore store;
   app::WindowGroup group(GetModuleHandleW(nullptr), app::Services{dialogs, boxes, menus, shell, clock, store}, {});
+  group.sites = OfflineSites();
   HWND hwnd = nullptr;
   {
     MainWindow first(group, true);

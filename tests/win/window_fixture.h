@@ -122,9 +122,11 @@ struct OpenedTarget {
 class FakeShell final : public app::Shell {
  public:
   std::vector<OpenedTarget> opened;
+  int associationsChanged = 0;
   void Open(HWND, const std::wstring& verb, const std::wstring& target, int show) override {
     opened.push_back({verb, target, show});
   }
+  void AssociationsChanged() override { ++associationsChanged; }
 };
 
 class FakeClock final : public app::Clock {
@@ -294,6 +296,12 @@ inline void WriteFileBytes(const fs::path& file, const std::string& bytes) {
   std::ofstream(file, std::ios::binary) << bytes;
 }
 
+inline app::WebSites OfflineSites() {
+  app::WebSites sites;
+  sites.connected = [] { return false; };
+  return sites;
+}
+
 class WindowTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -317,6 +325,7 @@ class WindowTest : public testing::Test {
     group_ = std::make_unique<app::WindowGroup>(
         GetModuleHandleW(nullptr), app::Services{dialogs_, boxes_, menus_, shell_, clock_, store_},
         std::move(arguments));
+    group_->sites = sites_;
     primary_ = std::make_unique<app::MainWindow>(*group_, true);
     group_->primary = primary_.get();
     primary_->Create();
@@ -364,6 +373,9 @@ class WindowTest : public testing::Test {
   FakeBoxes boxes_;
   FakeMenus menus_;
   FakeShell shell_;
+  // No update check reaches the network unless a test points the sites at
+  // its own server.
+  app::WebSites sites_ = OfflineSites();
   FakeClock clock_;
   app::RegistrySettingsStore store_;
   std::unique_ptr<app::WindowGroup> group_;

@@ -1,0 +1,55 @@
+// Shell integration commands of the main window: the ".jmz" association
+// (N6), the context-menu entry (N7) and the removal of every registry entry
+// of the program (N9).
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include "app/shell_registration.h"
+#include "app/win32/main_window.h"
+#include "app/win32/shell_registry.h"
+#include "platform/win32/wide.h"
+
+namespace app {
+namespace {
+
+std::string ExecutablePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return platform::Narrow(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace
+
+void MainWindow::RunShellCommand(const std::function<bool(ShellRegistry&)>& command, bool notify) {
+  WindowsShellRegistry real;
+  ShellRegistry& registry = group_.sites.registry != nullptr ? *group_.sites.registry : real;
+  bool ok = false;
+  try {
+    ok = command(registry);
+  } catch (const std::exception&) {
+    ok = false;
+  }
+  if (!ok) group_.services.boxes.Beep();
+  if (notify) group_.services.shell.AssociationsChanged();
+}
+
+void MainWindow::N6Click() {
+  RunShellCommand([](ShellRegistry& r) { return RegisterAssociation(r, ExecutablePath()); }, true);
+}
+
+void MainWindow::N7Click() {
+  RunShellCommand([](ShellRegistry& r) { return RegisterContextMenu(r, ExecutablePath()); }, false);
+}
+
+void MainWindow::N9Click() {
+  RunShellCommand([](ShellRegistry& r) { return RemoveRegistration(r); }, true);
+}
+
+}  // namespace app

@@ -165,3 +165,28 @@ TEST_F(HexViewTest, SavingOverAReadOnlyFileShowsTheMessageAndBeeps) {
 }
 
 }  // namespace
+
+namespace {
+
+// Not a check: shows a window with a selection, change marks and bookmarks
+// for a few seconds so that a screenshot can be taken
+// (--gtest_also_run_disabled_tests).
+TEST_F(HexViewTest, DISABLED_ShowForScreenshot) {
+  StartPrimary();
+  const fs::path file = MakeFile(L"屏幕 sample.bin", 5000, 4);
+  hexwin::HexViewWindow* view = OpenOne(file);
+  ASSERT_NE(view, nullptr);
+  HWND editor = view->EditorControl().Handle();
+  hexed::TQDHexEditorEx& e = view->Editor();
+  SetForegroundWindow(view->Handle());
+  SetFocus(editor);
+  Type(editor, L"00ff12");
+  e.SetBookmark(1, 40, false);
+  e.SetBookmark(2, 100, true);
+  e.SetCaretPosition(70, false);
+  e.SetSelection(70, 90);
+  InvalidateRect(editor, nullptr, FALSE);
+  wintest::PumpFor(20000);
+}
+
+}  // namespace

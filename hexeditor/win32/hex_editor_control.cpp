@@ -100,6 +100,7 @@ LRESULT CALLBACK HexEditorControl::Procedure(HWND hwnd, UINT message, WPARAM wPa
   if (message == WM_NCCREATE) {
     self = static_cast<HexEditorControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
+    self->editor_.SetWindow(hwnd);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -239,6 +240,9 @@ LRESULT HexEditorControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_DESTROY:
       DestroySystemCaret();
+      // Closing the window that holds the clipboard data empties the clipboard.
+      editor_.ReleaseClipboard();
+      editor_.SetWindow(nullptr);
       return 0;
     default:
       break;

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "hexeditor/hex_editor_ex.h"
+#include "hexeditor/win32/clipboard_editor.h"
 
 namespace hexwin {
 
@@ -29,7 +29,7 @@ class HexEditorControl final : public hexed::HexEditorHost {
   // Creates the control as a child of parent. Throws std::system_error.
   void Create(HWND parent, int id, const RECT& bounds);
   HWND Handle() const { return hwnd_; }
-  hexed::TQDHexEditorEx& Editor() { return editor_; }
+  ClipboardEditor& Editor() { return editor_; }
 
   // Message boxes the model asks for (text in UTF-8); MessageBoxW when unset.
   std::function<void(const std::string&)> onShowMessage;
@@ -59,7 +59,7 @@ class HexEditorControl final : public hexed::HexEditorHost {
   static hexed::ShiftState KeyShift();
   static hexed::ShiftState MouseShift(WPARAM wParam);
 
-  hexed::TQDHexEditorEx editor_;
+  ClipboardEditor editor_;
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
   HBITMAP caretBitmap_ = nullptr;

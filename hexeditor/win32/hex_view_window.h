@@ -37,7 +37,7 @@ class HexViewWindow {
 
   HWND Handle() const { return hwnd_; }
   HexEditorControl& EditorControl() { return editor_; }
-  hexed::TQDHexEditorEx& Editor() { return editor_.Editor(); }
+  ClipboardEditor& Editor() { return editor_.Editor(); }
   HMENU PopupMenu1() const { return menu_; }
   const std::wstring& Hint() const { return hint_; }
 

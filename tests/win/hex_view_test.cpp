@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "hexeditor/win32/hex_view_window.h"
@@ -187,6 +188,70 @@ TEST_F(HexViewTest, DISABLED_ShowForScreenshot) {
   e.SetSelection(70, 90);
   InvalidateRect(editor, nullptr, FALSE);
   wintest::PumpFor(20000);
+}
+
+}  // namespace
+
+namespace {
+
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE h = GetClipboardData(CF_TEXT)) {
+    text = static_cast<const char*>(GlobalLock(h));
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  return text;
+}
+
+TEST_F(HexViewTest, CopyAndPasteBetweenTwoWindowsThroughTheClipboard) {
+  StartPrimary();
+  const fs::path a = File(L"a.bin"), b = File(L"b.bin");
+  wintest::WriteFileBytes(a, std::string("\x41\x00\x42", 3));
+  wintest::WriteFileBytes(b, std::string("\x10\x20\x30\x40\x50", 5));
+  hexwin::HexViewWindow* source = OpenOne(a);
+  hexwin::HexViewWindow* target = OpenOne(b);
+  ASSERT_NE(source, nullptr);
+  ASSERT_NE(target, nullptr);
+  source->Editor().SetSelection(0, 2);
+  source->OnCommand(hexwin::kIdN10);
+  EXPECT_EQ(ClipboardText(), "A");  // plain text stops at the zero byte
+  target->Editor().SetCaretPosition(1, false);
+  target->OnCommand(hexwin::kIdN11);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(target->Editor().Data()), 8),
+            std::string("\x10\x41\x00\x42\x20\x30\x40\x50", 8));
+  target->OnCommand(hexwin::kIdN2);
+  EXPECT_EQ(target->Editor().DataSize(), 5);
+
+  // Hexadecimal text on both sides: the six digits read back as three bytes.
+  source->Editor().SetClipboardAsHexText(true);
+  source->OnCommand(hexwin::kIdN10);
+  EXPECT_EQ(ClipboardText(), "410042");
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  const char digits[] = "41 00 42 AB CD";
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof digits);
+  std::memcpy(GlobalLock(block), digits, sizeof digits);
+  GlobalUnlock(block);
+  SetClipboardData(CF_TEXT, block);
+  CloseClipboard();
+  // Five bytes with two bytes per unit: four go in.
+  target->Editor().SetClipboardAsHexText(true);
+  target->Editor().SetBytesPerUnit(2);
+  target->Editor().SetCaretPosition(0, false);
+  target->OnCommand(hexwin::kIdN11);
+  EXPECT_EQ(target->Editor().DataSize(), 9);
+  EXPECT_EQ(target->Editor().GetByte(3), 0xAB);
+
+  // Closing the window whose copy is on the clipboard empties it.
+  target->Editor().SetSelection(0, 1);
+  target->OnCommand(hexwin::kIdN10);
+  EXPECT_TRUE(IsClipboardFormatAvailable(hexwin::PrivateClipboardFormat()));
+  DestroyWindow(target->Handle());
+  EXPECT_FALSE(IsClipboardFormatAvailable(hexwin::PrivateClipboardFormat()));
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+  EXPECT_EQ(boxes_.beeps, 0);
 }
 
 }  // namespace

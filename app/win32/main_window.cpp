@@ -15,6 +15,7 @@
 #include "app/win32/main_window_ids.h"
 #include "app/win32/ui_texts.h"
 #include "platform/win32/wide.h"
+#include "hexeditor/win32/hex_view_window.h"
 
 namespace app {
 
@@ -544,6 +545,7 @@ void MainWindow::OnCommand(int id, int code, HWND) {
       return;
     case kIdNoKeyEncrypt: return NoKeyEntryClick(engine::NoKeyMode::kEncrypt);
     case kIdNoKeyDecrypt: return NoKeyEntryClick(engine::NoKeyMode::kDecrypt);
+    case kIdN161: return hexwin::OpenHexViewFiles(Handle(), group_.services.dialogs, group_.services.boxes);
     case kIdN31: return N31Click();
     case kIdN5: return N5Click();
     case kIdN12: return N12Click();

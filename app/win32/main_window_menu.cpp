@@ -28,7 +28,7 @@ void Separator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
 
 void MainWindow::CreateMenus() {
   popupMenu1_ = CreatePopupMenu();
-  Append(popupMenu1_, kIdN161, L"文件(用内存流)16进制查看(编辑修改)", false);
+  Append(popupMenu1_, kIdN161, L"文件(用内存流)16进制查看(编辑修改)");
   Separator(popupMenu1_);  // N32
   Append(popupMenu1_, kIdN31, L"另外打开:星尘 文件加密程序");
   Separator(popupMenu1_);  // N22

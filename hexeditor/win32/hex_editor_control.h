@@ -1,0 +1,73 @@
+// The hex editor on screen: a child window of class "TQDHexEditorEx" that
+// shows a TQDHexEditorEx model. It paints only the visible cells off-screen
+// and copies them once per paint, owns the system caret and the scroll bars,
+// and turns keyboard and mouse messages into the model's calls.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "hexeditor/win32/clipboard_editor.h"
+
+namespace hexwin {
+
+class HexEditorControl final : public hexed::HexEditorHost {
+ public:
+  static constexpr wchar_t kClassName[] = L"TQDHexEditorEx";
+  // Private message: deliver the coalesced selection change.
+  static constexpr UINT kSelectionChangedMessage = WM_APP + 1;
+  // Private message: reposition the caret once a resize is done.
+  static constexpr UINT kPositionCaretMessage = WM_APP + 2;
+
+  HexEditorControl();
+  ~HexEditorControl() override;
+  HexEditorControl(const HexEditorControl&) = delete;
+  HexEditorControl& operator=(const HexEditorControl&) = delete;
+
+  // Creates the control as a child of parent. Throws std::system_error.
+  void Create(HWND parent, int id, const RECT& bounds);
+  HWND Handle() const { return hwnd_; }
+  ClipboardEditor& Editor() { return editor_; }
+
+  // Message boxes the model asks for (text in UTF-8); MessageBoxW when unset.
+  std::function<void(const std::string&)> onShowMessage;
+
+  // HexEditorHost
+  void Invalidate() override;
+  void LayoutChanged() override;
+  void CaretShapeChanged() override;
+  void CaretMoved() override;
+  void PostSelectionChanged() override;
+  void ShowMessage(const std::string& text) override;
+  void SetBusyCursor(bool busy) override;
+  void FontChanged() override;
+  hexed::Color ResolveSystemColor(int index) override;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint(HDC target, const RECT& update);
+  void PaintCell(HDC dc, int col, int row);
+  void DrawBookmarkIcon(HDC dc, int icon, int x, int y);
+  void UpdateScrollBars();
+  void OnScroll(int bar, int code);
+  void CreateSystemCaret();
+  void DestroySystemCaret();
+  hexed::CellHit HitAt(LPARAM lParam) const;
+  static hexed::ShiftState KeyShift();
+  static hexed::ShiftState MouseShift(WPARAM wParam);
+
+  ClipboardEditor editor_;
+  HWND hwnd_ = nullptr;
+  HFONT font_ = nullptr;
+  HBITMAP caretBitmap_ = nullptr;
+  HBITMAP bookmarks_ = nullptr;
+  bool focused_ = false;
+  bool caretCreated_ = false;
+  int busy_ = 0;
+  HCURSOR savedCursor_ = nullptr;
+};
+
+}  // namespace hexwin

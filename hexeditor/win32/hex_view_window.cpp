@@ -1,0 +1,233 @@
+#include "hexeditor/win32/hex_view_window.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/win32/wide.h"
+
+namespace hexwin {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kEditorId = 1;
+constexpr std::size_t kMaxSaveNameChars = 216;
+constexpr wchar_t kAllFilesFilter[] = L"全部文件(*.*)|*.*";
+
+void Append(HMENU menu, int id, const wchar_t* caption, bool checked = false) {
+  AppendMenuW(menu, MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), static_cast<UINT_PTR>(id), caption);
+}
+
+void Separator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
+
+}  // namespace
+
+HexViewWindow* HexViewWindow::Open(const std::wstring& file, app::FileDialogs& dialogs, app::MessageBoxes& boxes) {
+  static const ATOM registered = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &HexViewWindow::Procedure;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    return RegisterClassExW(&wc);
+  }();
+  if (registered == 0) throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
+  auto* self = new HexViewWindow(dialogs, boxes);
+  // Without an owner: hex view windows are independent of every main window.
+  HWND hwnd = CreateWindowExW(0, kClassName, file.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 266, 250, 1088, 750,
+                              nullptr, nullptr, GetModuleHandleW(nullptr), self);
+  if (hwnd == nullptr) {
+    delete self;
+    throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
+  }
+  try {
+    self->hint_ = file;
+    self->Editor().LoadFile(fs::path(file));
+  } catch (...) {
+    DestroyWindow(hwnd);  // frees self
+    throw;
+  }
+  ShowWindow(hwnd, SW_SHOW);
+  UpdateWindow(hwnd);
+  SetFocus(self->editor_.Handle());
+  return self;
+}
+
+HexViewWindow::~HexViewWindow() {
+  if (menu_ != nullptr) DestroyMenu(menu_);
+}
+
+LRESULT CALLBACK HexViewWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<HexViewWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (message == WM_NCCREATE) {
+    self = static_cast<HexViewWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+  LRESULT result = 0;
+  try {
+    result = self->OnMessage(message, wParam, lParam);
+  } catch (...) {
+    MessageBeep(MB_OK);
+    result = message == WM_CREATE ? -1 : DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    delete self;  // the close action "free"
+  }
+  return result;
+}
+
+LRESULT HexViewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: {
+      RECT client{};
+      GetClientRect(hwnd_, &client);
+      editor_.Create(hwnd_, kEditorId, client);
+      editor_.onShowMessage = [this](const std::string& text) {
+        boxes_.Show(hwnd_, platform::Widen(text), L"", MB_OK);
+      };
+      ApplySettings();
+      CreateMenu();
+      return 0;
+    }
+    case WM_SIZE:
+      if (editor_.Handle() != nullptr) MoveWindow(editor_.Handle(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+      return 0;
+    case WM_SETFOCUS:
+      if (editor_.Handle() != nullptr) SetFocus(editor_.Handle());
+      return 0;
+    case WM_CONTEXTMENU: {
+      POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      if (p.x == -1 && p.y == -1) {
+        p = {0, 0};
+        ClientToScreen(hwnd_, &p);
+      }
+      ShowMenu(p);
+      return 0;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
+    default:
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+void HexViewWindow::ApplySettings() {
+  hexed::TQDHexEditorEx& e = Editor();
+  e.SetTranslation(hexed::tkAsIs);
+  e.SetOffsetFormat("-!10:0x|");
+  e.SetBackupExtension(".bak");
+  e.SetCreateBackup(true);
+  e.SetFocusFrame(true);
+  e.SetDrawGridLines(false);
+  e.SetColors(hexed::HexWindowColors());
+  // "Microsoft Sans Serif", height -15: 11 points at 96 dots per inch.
+  e.SetFont("Microsoft Sans Serif", 11);
+  e.SetBytesPerRow(24);
+  e.SetAutoBytesPerRow(true);
+  e.SetReadOnlyView(false);
+}
+
+void HexViewWindow::CreateMenu() {
+  menu_ = CreatePopupMenu();
+  Append(menu_, kIdN1, L"文件保存为");
+  Append(menu_, kIdBak1, L"(勾选时)覆盖替换原文件前备份(.bak)", true);
+  Separator(menu_);
+  Append(menu_, kIdN5, L"(勾选时)文件为只读模式");
+  Separator(menu_);
+  Append(menu_, kIdN4, L"(勾选时)插入内容");
+  Separator(menu_);
+  Append(menu_, kIdN10, L"复制");
+  Append(menu_, kIdN12, L"剪贴");
+  Append(menu_, kIdN11, L"粘贴");
+  Separator(menu_);
+  Append(menu_, kIdN2, L"撤消修改");
+  Append(menu_, kIdN3, L"重做修改");
+  Separator(menu_);
+  Append(menu_, kIdN161, L"另外打开文件16进制查看(编辑修改)");
+}
+
+void HexViewWindow::ShowMenu(POINT screen) {
+  TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd_, nullptr);
+}
+
+void HexViewWindow::ToggleCheck(int id) {
+  const bool checked = (GetMenuState(menu_, static_cast<UINT>(id), MF_BYCOMMAND) & MF_CHECKED) == 0;
+  CheckMenuItem(menu_, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void HexViewWindow::OnCommand(int id) {
+  try {
+    hexed::TQDHexEditorEx& e = Editor();
+    const auto checked = [&](int item) {
+      return (GetMenuState(menu_, static_cast<UINT>(item), MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    switch (id) {
+      case kIdN1: SaveAs(); break;
+      case kIdBak1: ToggleCheck(id); e.SetCreateBackup(checked(id)); break;
+      case kIdN5: ToggleCheck(id); e.SetReadOnlyView(checked(id)); break;
+      case kIdN4: ToggleCheck(id); e.SetInsertMode(checked(id)); break;
+      case kIdN10: if (e.CanCopy()) e.CopyToClipboard(); break;
+      case kIdN12: if (e.CanCut()) e.CutToClipboard(); break;
+      case kIdN11: if (e.CanPaste()) e.PasteFromClipboard(); break;
+      // Undo and redo straight through: they work also in the read-only view.
+      case kIdN2: e.Undo(); break;
+      case kIdN3: e.Redo(); break;
+      case kIdN161: OpenHexViewFiles(hwnd_, dialogs_, boxes_); break;
+      default: break;
+    }
+    editor_.CaretMoved();
+  } catch (...) {
+    boxes_.Beep();
+  }
+}
+
+bool HexViewWindow::AskReplace(const std::wstring& name) {
+  return boxes_.Show(hwnd_, name + L" 文件已经存在,是否替换? 否 则取消。", L"替换文件", MB_YESNO | MB_ICONQUESTION) ==
+         IDYES;
+}
+
+void HexViewWindow::SaveAs() {
+  std::wstring caption(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+  caption.resize(static_cast<std::size_t>(GetWindowTextW(hwnd_, caption.data(), static_cast<int>(caption.size()))));
+  const fs::path shown(caption);
+  app::FileDialogRequest request;
+  request.title = L"16进制文件另存为：";
+  request.filter = kAllFilesFilter;
+  request.fileName = (shown.parent_path() / shown.filename().wstring().substr(0, kMaxSaveNameChars)).wstring();
+  const std::optional<app::SavedFile> chosen = dialogs_.SaveFile(hwnd_, request);
+  if (!chosen) return;
+  std::error_code ec;
+  if (fs::exists(chosen->path, ec) && !AskReplace(chosen->path)) return;
+  const fs::path target(chosen->path);
+  std::wstring name = target.filename().wstring();
+  fs::path final = target;
+  if (name.size() > kMaxSaveNameChars) {
+    name.resize(kMaxSaveNameChars);
+    final = target.parent_path() / name;
+    if (fs::exists(final, ec) && !AskReplace(final.wstring())) return;
+  }
+  Editor().SaveFile(final, true);
+}
+
+void OpenHexViewFiles(HWND owner, app::FileDialogs& dialogs, app::MessageBoxes& boxes) {
+  try {
+    app::FileDialogRequest request;
+    request.title = L"选择文件进行16进制查看或者编辑修改(可多选)：";
+    request.filter = kAllFilesFilter;
+    const auto files = dialogs.OpenFiles(owner, request);
+    if (!files) return;
+    for (const std::wstring& file : *files) HexViewWindow::Open(file, dialogs, boxes);
+  } catch (...) {
+    boxes.Beep();
+  }
+}
+
+}  // namespace hexwin

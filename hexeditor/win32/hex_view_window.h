@@ -1,0 +1,71 @@
+// The hex view window `TForm2`: one file in a hex editor that fills the
+// client area, with every command in the editor's context menu. A window owns
+// itself and is freed when it is closed, without a question.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/win32/services.h"
+#include "hexeditor/win32/hex_editor_control.h"
+
+namespace hexwin {
+
+// Menu item identifiers of the context menu (PopupMenu1).
+enum HexViewMenuId : int {
+  kIdN1 = 100,  // save as
+  kIdBak1,      // backup before overwriting
+  kIdN5,        // read-only view
+  kIdN4,        // insert mode
+  kIdN10,       // copy
+  kIdN12,       // cut
+  kIdN11,       // paste
+  kIdN2,        // undo
+  kIdN3,        // redo
+  kIdN161,      // open further files
+};
+
+class HexViewWindow {
+ public:
+  static constexpr wchar_t kClassName[] = L"TForm2";
+
+  // Creates a hidden window for file (its caption and hint), loads the file
+  // and shows the window. Throws on any failure; the window is then gone.
+  static HexViewWindow* Open(const std::wstring& file, app::FileDialogs& dialogs, app::MessageBoxes& boxes);
+
+  HWND Handle() const { return hwnd_; }
+  HexEditorControl& EditorControl() { return editor_; }
+  ClipboardEditor& Editor() { return editor_.Editor(); }
+  HMENU PopupMenu1() const { return menu_; }
+  const std::wstring& Hint() const { return hint_; }
+
+  // The commands of the context menu.
+  void OnCommand(int id);
+
+ private:
+  HexViewWindow(app::FileDialogs& dialogs, app::MessageBoxes& boxes) : dialogs_(dialogs), boxes_(boxes) {}
+  ~HexViewWindow();
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateMenu();
+  void ApplySettings();
+  void ShowMenu(POINT screen);
+  void SaveAs();
+  bool AskReplace(const std::wstring& name);
+  void ToggleCheck(int id);
+
+  app::FileDialogs& dialogs_;
+  app::MessageBoxes& boxes_;
+  HWND hwnd_ = nullptr;
+  HMENU menu_ = nullptr;
+  std::wstring hint_;
+  HexEditorControl editor_;
+};
+
+// The main window's open command: the open dialog (multiple selection), then
+// one hex view window per chosen file. Any failure stops and only beeps.
+void OpenHexViewFiles(HWND owner, app::FileDialogs& dialogs, app::MessageBoxes& boxes);
+
+}  // namespace hexwin

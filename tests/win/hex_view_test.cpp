@@ -1,0 +1,257 @@
+// Real hex view windows under Wine: opened from the main window's command,
+// typed into with real key messages, undone from the menu and saved.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "hexeditor/win32/hex_view_window.h"
+#include "tests/win/window_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class HexViewTest : public wintest::WindowTest {
+ protected:
+  void TearDown() override {
+    for (HWND w : HexWindows()) DestroyWindow(w);
+    wintest::WindowTest::TearDown();
+  }
+
+  static std::vector<HWND> HexWindows() {
+    std::vector<HWND> windows;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM out) -> BOOL {
+          wchar_t name[16] = {};
+          GetClassNameW(hwnd, name, 16);
+          if (std::wstring_view(name) == L"TForm2") reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+  }
+
+  // Opens files through the main window's command; returns the new window.
+  hexwin::HexViewWindow* OpenOne(const fs::path& file) {
+    dialogs_.openAnswers.push_back(std::vector<std::wstring>{file.wstring()});
+    const std::vector<HWND> before = HexWindows();
+    wintest::Command(Primary(), app::kIdN161);
+    for (HWND w : HexWindows())
+      if (std::find(before.begin(), before.end(), w) == before.end())
+        return reinterpret_cast<hexwin::HexViewWindow*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+    return nullptr;
+  }
+
+  static void Key(HWND editor, UINT vk) {
+    SendMessageW(editor, WM_KEYDOWN, vk, 0);
+    SendMessageW(editor, WM_KEYUP, vk, 0);
+  }
+  static void Type(HWND editor, const std::wstring& text) {
+    for (wchar_t c : text) SendMessageW(editor, WM_CHAR, c, 0);
+  }
+};
+
+TEST_F(HexViewTest, ThreeFilesOpenThreeWindowsTitledWithTheirPaths) {
+  StartPrimary();
+  const fs::path a = MakeFile(L"甲.bin", 100, 1), b = MakeFile(L"b.bin", 4096, 2), c = MakeFile(L"c.txt", 3, 3);
+  dialogs_.openAnswers.push_back(std::vector<std::wstring>{a.wstring(), b.wstring(), c.wstring()});
+  wintest::Command(Primary(), app::kIdN161);
+  ASSERT_EQ(dialogs_.openRequests.size(), 1u);
+  EXPECT_EQ(dialogs_.openRequests[0].title, L"选择文件进行16进制查看或者编辑修改(可多选)：");
+  EXPECT_EQ(dialogs_.openRequests[0].filter, L"全部文件(*.*)|*.*");
+  const std::vector<HWND> windows = HexWindows();
+  ASSERT_EQ(windows.size(), 3u);
+  std::vector<std::wstring> captions;
+  for (HWND w : windows) captions.push_back(wintest::TextOf(w));
+  for (const fs::path& p : {a, b, c}) EXPECT_NE(std::find(captions.begin(), captions.end(), p.wstring()), captions.end());
+  // A screen smaller than the window makes the window manager shrink it.
+  if (GetSystemMetrics(SM_CXSCREEN) >= 1360 && GetSystemMetrics(SM_CYSCREEN) >= 1000) {
+    RECT r{};
+    GetWindowRect(windows[0], &r);
+    EXPECT_EQ(r.right - r.left, 1088);
+    EXPECT_EQ(r.bottom - r.top, 750);
+  }
+  EXPECT_EQ(boxes_.beeps, 0);
+}
+
+TEST_F(HexViewTest, AMissingFileOnlyBeepsAndLeavesTheEarlierWindowsOpen) {
+  StartPrimary();
+  const fs::path a = MakeFile(L"a.bin", 10);
+  dialogs_.openAnswers.push_back(std::vector<std::wstring>{a.wstring(), File(L"missing.bin").wstring()});
+  wintest::Command(Primary(), app::kIdN161);
+  EXPECT_EQ(HexWindows().size(), 1u);
+  EXPECT_EQ(boxes_.beeps, 1);
+  EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(HexViewTest, TypingInBothFieldsUndoRedoAndSaveWithBackup) {
+  StartPrimary();
+  const fs::path file = File(L"data.bin");
+  wintest::WriteFileBytes(file, std::string("\x41\x42\x43\x44", 4));
+  hexwin::HexViewWindow* view = OpenOne(file);
+  ASSERT_NE(view, nullptr);
+  HWND editor = view->EditorControl().Handle();
+  hexed::TQDHexEditorEx& e = view->Editor();
+  Type(editor, L"7f");  // hex field: 41 -> 7F, caret to byte 1
+  EXPECT_EQ(e.GetByte(0), 0x7F);
+  EXPECT_TRUE(e.HasChangeMark(0));
+  Key(editor, VK_TAB);  // to the character field at byte 1
+  Type(editor, L"z");
+  EXPECT_EQ(e.GetByte(1), 'z');
+  view->OnCommand(hexwin::kIdN2);  // undo
+  EXPECT_EQ(e.GetByte(1), 'B');
+  view->OnCommand(hexwin::kIdN3);  // redo
+  EXPECT_EQ(e.GetByte(1), 'z');
+  // Insert mode from the menu: a typed character goes in before the caret's byte.
+  view->OnCommand(hexwin::kIdN4);
+  EXPECT_TRUE(e.InsertMode());
+  Type(editor, L"Q");
+  EXPECT_EQ(e.DataSize(), 5);
+  // The read-only view refuses typing, but undo from the menu still works.
+  view->OnCommand(hexwin::kIdN5);
+  Type(editor, L"R");
+  EXPECT_EQ(e.DataSize(), 5);
+  view->OnCommand(hexwin::kIdN2);
+  EXPECT_EQ(e.DataSize(), 4);
+
+  dialogs_.saveAnswers.push_back(app::SavedFile{file.wstring(), 1});
+  boxes_.answers.push_back(IDYES);
+  view->OnCommand(hexwin::kIdN1);
+  ASSERT_EQ(dialogs_.saveRequests.size(), 1u);
+  EXPECT_EQ(dialogs_.saveRequests[0].title, L"16进制文件另存为：");
+  EXPECT_EQ(dialogs_.saveRequests[0].fileName, file.wstring());
+  ASSERT_EQ(boxes_.shown.size(), 1u);
+  EXPECT_EQ(boxes_.shown[0].caption, L"替换文件");
+  EXPECT_EQ(boxes_.shown[0].text, file.wstring() + L" 文件已经存在,是否替换? 否 则取消。");
+  EXPECT_EQ(wintest::ReadFileBytes(file), std::string("\x7F" "zCD", 4));
+  EXPECT_EQ(wintest::ReadFileBytes(File(L"data.bin.bak")), std::string("ABCD"));
+  EXPECT_EQ(wintest::TextOf(view->Handle()), file.wstring());
+  // Unmodified now: saving again makes no second backup.
+  dialogs_.saveAnswers.push_back(app::SavedFile{file.wstring(), 1});
+  boxes_.answers.push_back(IDYES);
+  view->OnCommand(hexwin::kIdN1);
+  EXPECT_FALSE(fs::exists(File(L"data.bin(1).bak")));
+  EXPECT_EQ(boxes_.beeps, 0);
+}
+
+TEST_F(HexViewTest, SavingOverAReadOnlyFileShowsTheMessageAndBeeps) {
+  StartPrimary();
+  const fs::path file = MakeFile(L"ro.bin", 16);
+  const std::string original = wintest::ReadFileBytes(file);
+  // Another program holds the file and denies writing while it is opened
+  // (Wine running as root ignores the read-only attribute).
+  HANDLE holder = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  hexwin::HexViewWindow* view = OpenOne(file);
+  CloseHandle(holder);
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->Editor().ReadOnlyFile());
+  Type(view->EditorControl().Handle(), L"0");
+  dialogs_.saveAnswers.push_back(app::SavedFile{file.wstring(), 1});
+  boxes_.answers.push_back(IDYES);
+  view->OnCommand(hexwin::kIdN1);
+  EXPECT_EQ(boxes_.Count(file.wstring() + L"是只读文件，不能覆盖替换保存！"), 1);
+  EXPECT_EQ(boxes_.beeps, 1);
+  EXPECT_EQ(wintest::ReadFileBytes(file), original);  // nothing written
+  // Under another name the save works and the file becomes the editor's.
+  dialogs_.saveAnswers.push_back(app::SavedFile{File(L"copy.bin").wstring(), 1});
+  view->OnCommand(hexwin::kIdN1);
+  EXPECT_TRUE(fs::exists(File(L"copy.bin")));
+  EXPECT_FALSE(view->Editor().ReadOnlyFile());
+}
+
+}  // namespace
+
+namespace {
+
+// Not a check: shows a window with a selection, change marks and bookmarks
+// for a few seconds so that a screenshot can be taken
+// (--gtest_also_run_disabled_tests).
+TEST_F(HexViewTest, DISABLED_ShowForScreenshot) {
+  StartPrimary();
+  const fs::path file = MakeFile(L"屏幕 sample.bin", 5000, 4);
+  hexwin::HexViewWindow* view = OpenOne(file);
+  ASSERT_NE(view, nullptr);
+  HWND editor = view->EditorControl().Handle();
+  hexed::TQDHexEditorEx& e = view->Editor();
+  SetForegroundWindow(view->Handle());
+  SetFocus(editor);
+  Type(editor, L"00ff12");
+  e.SetBookmark(1, 40, false);
+  e.SetBookmark(2, 100, true);
+  e.SetCaretPosition(70, false);
+  e.SetSelection(70, 90);
+  InvalidateRect(editor, nullptr, FALSE);
+  wintest::PumpFor(20000);
+}
+
+}  // namespace
+
+namespace {
+
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE h = GetClipboardData(CF_TEXT)) {
+    text = static_cast<const char*>(GlobalLock(h));
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  return text;
+}
+
+TEST_F(HexViewTest, CopyAndPasteBetweenTwoWindowsThroughTheClipboard) {
+  StartPrimary();
+  const fs::path a = File(L"a.bin"), b = File(L"b.bin");
+  wintest::WriteFileBytes(a, std::string("\x41\x00\x42", 3));
+  wintest::WriteFileBytes(b, std::string("\x10\x20\x30\x40\x50", 5));
+  hexwin::HexViewWindow* source = OpenOne(a);
+  hexwin::HexViewWindow* target = OpenOne(b);
+  ASSERT_NE(source, nullptr);
+  ASSERT_NE(target, nullptr);
+  source->Editor().SetSelection(0, 2);
+  source->OnCommand(hexwin::kIdN10);
+  EXPECT_EQ(ClipboardText(), "A");  // plain text stops at the zero byte
+  target->Editor().SetCaretPosition(1, false);
+  target->OnCommand(hexwin::kIdN11);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(target->Editor().Data()), 8),
+            std::string("\x10\x41\x00\x42\x20\x30\x40\x50", 8));
+  target->OnCommand(hexwin::kIdN2);
+  EXPECT_EQ(target->Editor().DataSize(), 5);
+
+  // Hexadecimal text on both sides: the six digits read back as three bytes.
+  source->Editor().SetClipboardAsHexText(true);
+  source->OnCommand(hexwin::kIdN10);
+  EXPECT_EQ(ClipboardText(), "410042");
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  const char digits[] = "41 00 42 AB CD";
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof digits);
+  std::memcpy(GlobalLock(block), digits, sizeof digits);
+  GlobalUnlock(block);
+  SetClipboardData(CF_TEXT, block);
+  CloseClipboard();
+  // Five bytes with two bytes per unit: four go in.
+  target->Editor().SetClipboardAsHexText(true);
+  target->Editor().SetBytesPerUnit(2);
+  target->Editor().SetCaretPosition(0, false);
+  target->OnCommand(hexwin::kIdN11);
+  EXPECT_EQ(target->Editor().DataSize(), 9);
+  EXPECT_EQ(target->Editor().GetByte(3), 0xAB);
+
+  // Closing the window whose copy is on the clipboard empties it.
+  target->Editor().SetSelection(0, 1);
+  target->OnCommand(hexwin::kIdN10);
+  EXPECT_TRUE(IsClipboardFormatAvailable(hexwin::PrivateClipboardFormat()));
+  DestroyWindow(target->Handle());
+  EXPECT_FALSE(IsClipboardFormatAvailable(hexwin::PrivateClipboardFormat()));
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+  EXPECT_EQ(boxes_.beeps, 0);
+}
+
+}  // namespace

@@ -53,6 +53,7 @@ class NoMenus final : public app::PopupMenus {
 class NoShell final : public app::Shell {
  public:
   void Open(HWND, const std::wstring&, const std::wstring&, int) override {}
+  void AssociationsChanged() override {}
 };
 
 void PumpFor(DWORD milliseconds) {

@@ -151,7 +151,10 @@ void MainWindow::CreateFonts() {
 
 HWND MainWindow::AddControl(int id, const wchar_t* className, const wchar_t* caption, DWORD style, int x, int y,
                             int width, int height, HFONT font, DWORD exStyle) {
-  HWND control = CreateWindowExW(exStyle, className, caption, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+  // Siblings clip each other: in a fold state the status bar lies over other
+  // controls, and those must not paint over it.
+  HWND control = CreateWindowExW(exStyle, className, caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y,
+                                 width, height,
                                  Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), group_.instance, nullptr);
   if (control == nullptr) ThrowLastError("CreateWindowExW");
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -589,6 +592,9 @@ void MainWindow::ApplyFoldState() {
   SetWindowPos(Handle(), nullptr, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   LayoutForClientHeight(FoldClientHeight(sfTag_));
+  // The moved status bar leaves pieces of itself and of the controls it
+  // covered: the whole window is painted anew.
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void MainWindow::FormDblClick() {

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/key_input.h"
 #include "cli/terminal.h"
+#include "cli/utils_commands.h"
 #include "engine/nokey_container.h"
 #include "engine/save_key_writer.h"
 #include "platform/paths.h"
@@ -70,6 +71,8 @@ int NoKey(const Options& o) {
 
 int RunJmz(const std::vector<std::string>& args) {
   InitTerminal();
+  if (!args.empty() && args[0] == "md5") return RunMd5({args.begin() + 1, args.end()});
+  if (!args.empty() && args[0] == "shred") return RunShred({args.begin() + 1, args.end()});
   const ParseResult parsed = ParseOptions(args);
   if (!parsed.error.empty()) return UsageError(parsed.error);
   const Options& o = parsed.options;

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# jmz md5 beside md5sum, and jmz shred beside dd (flushed) and shred -n0 -z -u,
+# on a warm-cache file. Usage: bench/utils/run.sh [BUILD_DIR] [MIB]
+set -euo pipefail
+build=${1:-build/native}
+mib=${2:-512}
+jmz=$build/cli/jmz
+work=$(mktemp -d "${TMPDIR:-/tmp}/utilsbench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1; e=$(date +%s.%N); echo "$e - $s" | bc -l; }
+rate() { echo "scale=0; $mib / $1" | bc -l; }
+
+head -c $((mib << 20)) /dev/urandom >"$work/f"
+cat "$work/f" >/dev/null
+printf '%-34s %10s %10s\n' "tool ($mib MiB)" "MiB/s" "ratio"
+t_ref=$(seconds md5sum "$work/f")
+printf '%-34s %10s %10s\n' "md5sum" "$(rate "$t_ref")" "1.00"
+for mode in auto stream; do
+  t=$(seconds "$jmz" md5 --mode $mode "$work/f")
+  printf '%-34s %10s %10.2f\n' "jmz md5 --mode $mode" "$(rate "$t")" "$(echo "$t_ref / $t" | bc -l)"
+done
+
+# Shredding: each tool overwrites a fresh copy of the same length.
+cp "$work/f" "$work/d"; sync
+t_dd=$(seconds dd if=/dev/zero of="$work/d" bs=64K count=$((mib * 16)) conv=notrunc,fdatasync)
+printf '%-34s %10s %10s\n' "dd bs=64K conv=notrunc,fdatasync" "$(rate "$t_dd")" "1.00"
+cp "$work/f" "$work/s"; sync
+t=$(seconds shred -n0 -z -u "$work/s")
+printf '%-34s %10s %10.2f\n' "shred -n0 -z -u" "$(rate "$t")" "$(echo "$t_dd / $t" | bc -l)"
+cp "$work/f" "$work/j"; sync
+t=$(seconds "$jmz" shred --yes "$work/j")
+printf '%-34s %10s %10.2f\n' "jmz shred --yes" "$(rate "$t")" "$(echo "$t_dd / $t" | bc -l)"

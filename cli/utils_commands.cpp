@@ -1,0 +1,182 @@
+#include "cli/utils_commands.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "cli/terminal.h"
+#include "engine/job_state.h"
+#include "platform/paths.h"
+#include "utils/md5_list.h"
+#include "utils/shred_job.h"
+
+namespace cli {
+
+namespace {
+
+int Usage(const std::string& message) {
+  WriteErr("jmz: " + message + "\nTry 'jmz --help'.\n");
+  return 2;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The md5sum line of one file, or its error on standard error.
+bool HashLine(const std::string& file, int mode, bool list, std::string& out) {
+  const std::filesystem::path path = platform::Utf8ToPath(file);
+  try {
+    std::error_code ec;
+    if (list && std::filesystem::is_directory(path, ec)) {
+      out = utils::FolderLine(file) + "\n";
+      return false;
+    }
+    if (list) {
+      const utils::VerifyResult r = utils::VerifyFileMD5(path, mode, nullptr);
+      for (const std::string& line : r.lines) out += line + "\n";
+      return !r.hex.empty();
+    }
+    if (std::filesystem::is_directory(path, ec)) {
+      out = "jmz: " + file + ": Is a directory\n";
+      return false;
+    }
+    // An empty file has the digest of no bytes, as md5sum prints it.
+    const std::string hex = std::filesystem::file_size(path, ec) == 0 && !ec
+                                ? "D41D8CD98F00B204E9800998ECF8427E"
+                                : utils::MD5HashFileHex(path, mode, nullptr);
+    if (hex.empty()) {
+      out = "jmz: " + file + ": cannot be hashed in this mode\n";
+      return false;
+    }
+    out = Lower(hex) + "  " + file + "\n";
+    return true;
+  } catch (const std::exception&) {
+    out = "jmz: " + file + ": cannot be read\n";
+    return false;
+  }
+}
+
+// Checks an md5sum list: "digest  name" or "digest *name".
+int CheckList(const std::string& listFile, int mode) {
+  std::ifstream in(platform::Utf8ToPath(listFile), std::ios::binary);
+  if (!in) return Usage("cannot read " + listFile);
+  bool allOk = true;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() < 34 || (line[32] != ' ') || (line[33] != ' ' && line[33] != '*')) continue;
+    const std::string want = Lower(line.substr(0, 32)), name = line.substr(34);
+    std::string got;
+    const bool ok = HashLine(name, mode, false, got) && got.substr(0, 32) == want;
+    WriteOut(name + (ok ? ": OK\n" : ": FAILED\n"));
+    allOk &= ok;
+  }
+  return allOk ? 0 : 1;
+}
+
+// The shredder's host: log lines on standard output, the question at the
+// terminal unless --yes answered it for every file.
+class ShredConsoleHost final : public engine::JobHost {
+ public:
+  explicit ShredConsoleHost(bool yes) : yes_(yes) {}
+  bool failed = false;
+  void LogLine(const std::string& text) override {
+    WriteOut(text + "\n");
+    if (text.rfind("粉碎文件已完成:", 0) != 0) failed = true;
+  }
+  void ShowNotice(const std::string& text) override { WriteOut(text + "\n"); }
+  void SetStatusPanel(const std::string&) override {}
+  void SetStatusHint(const std::string&) override {}
+  void SetProgressHint(const std::string&) override {}
+  void SetProgressRange(std::int32_t) override {}
+  void SetProgressPosition(std::int32_t) override {}
+  bool AskYesNo(const std::string& caption, const std::string& text) override {
+    if (yes_) return true;
+    const std::optional<std::string> answer = ReadTerminalLine(caption + "\n" + text + " [y/N] ", false);
+    return answer && (*answer == "y" || *answer == "Y" || *answer == "yes");
+  }
+  void Beep() override {}
+  void SetJobControls(engine::JobControl, bool) override {}
+  void ResetDecryptButtons() override {}
+  void NoKeyFileStarted(engine::NoKeyMode) override {}
+  void NoKeyMenuRestore(engine::NoKeyMode) override {}
+  void Pause(int) override {}
+
+ private:
+  bool yes_;
+};
+
+}  // namespace
+
+int RunShred(const std::vector<std::string>& args) {
+  bool yes = false;
+  std::vector<std::filesystem::path> files;
+  for (const std::string& a : args) {
+    if (a == "--yes") yes = true;
+    else if (!a.empty() && a[0] == '-') return Usage("unknown option " + a + " for shred");
+    else files.push_back(platform::Utf8ToPath(a));
+  }
+  if (files.empty()) return Usage("shred needs at least one file");
+  if (!yes && !InputIsInteractive()) return Usage("shred asks before each file: give --yes when there is no terminal");
+  ShredConsoleHost host(yes);
+  engine::JobState state;
+  utils::ShredWindow window{host, state};
+  utils::ShredBatch(window, files);
+  return host.failed ? 1 : 0;
+}
+
+int RunMd5(const std::vector<std::string>& args) {
+  int mode = utils::kMD5Auto;
+  unsigned jobs = 1;
+  bool list = false;
+  std::string check;
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (a == "--mode" && hasValue) {
+      const std::string m = args[++i];
+      if (m == "auto") mode = utils::kMD5Auto;
+      else if (m == "map") mode = utils::kMD5Mapped;
+      else if (m == "stream") mode = utils::kMD5Stream;
+      else return Usage("--mode takes auto, map or stream");
+    } else if (a == "-j" && hasValue) {
+      jobs = static_cast<unsigned>(std::max(1, std::atoi(args[++i].c_str())));
+    } else if (a == "--list") {
+      list = true;
+    } else if (a == "-c" && hasValue) {
+      check = args[++i];
+    } else if (!a.empty() && a[0] == '-' && a != "-") {
+      return Usage("unknown option " + a + " for md5");
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (!check.empty()) return CheckList(check, mode);
+  if (files.empty()) return Usage("md5 needs at least one file");
+  // Lines are printed in the order of the files, whatever thread hashed them.
+  std::vector<std::string> out(files.size());
+  std::vector<char> ok(files.size(), 0);
+  std::atomic<std::size_t> next{0};
+  auto worker = [&] {
+    for (std::size_t i; (i = next++) < files.size();) ok[i] = HashLine(files[i], mode, list, out[i]);
+  };
+  std::vector<std::thread> threads;
+  for (unsigned t = 1; t < std::min<std::size_t>(jobs, files.size()); ++t) threads.emplace_back(worker);
+  worker();
+  for (std::thread& t : threads) t.join();
+  bool allOk = true;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (out[i].rfind("jmz: ", 0) == 0) WriteErr(out[i]);
+    else WriteOut(out[i]);
+    allOk &= ok[i] != 0;
+  }
+  return allOk ? 0 : 1;
+}
+
+}  // namespace cli

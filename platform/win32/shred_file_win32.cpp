@@ -1,0 +1,78 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/shred_file.h"
+#include "platform/win32/wide.h"
+
+namespace platform {
+
+namespace {
+
+HANDLE H(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+[[noreturn]] void Fail(const std::string& what) {
+  throw IoError(what + " (error " + std::to_string(GetLastError()) + ")");
+}
+
+// Zeros written into these files land elsewhere than the old data (new
+// compressed units, newly allocated ranges, or ciphertext of the zeros), and
+// a reparse point is not the file itself.
+constexpr DWORD kRefusedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY |
+                                     FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_COMPRESSED |
+                                     FILE_ATTRIBUTE_SPARSE_FILE | FILE_ATTRIBUTE_ENCRYPTED;
+
+}  // namespace
+
+ShredTarget::ShredTarget(const std::filesystem::path& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) Fail("cannot open " + Narrow(path.wstring()));
+  handle_ = reinterpret_cast<std::intptr_t>(h);
+  open_ = true;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info))
+    Fail("not a disk file " + Narrow(path.wstring()));
+  if (info.dwFileAttributes & kRefusedAttributes) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    Fail("cannot be overwritten in place " + Narrow(path.wstring()));
+  }
+  size_ = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
+
+ShredTarget::~ShredTarget() {
+  if (open_) CloseHandle(H(handle_));
+}
+
+void ShredTarget::Write(const void* data, std::size_t size) {
+  const auto* p = static_cast<const char*>(data);
+  while (size > 0) {
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    DWORD wrote = 0;
+    if (!WriteFile(H(handle_), p, want, &wrote, nullptr) || wrote == 0) Fail("write failed");
+    p += wrote;
+    size -= wrote;
+  }
+}
+
+void ShredTarget::Flush() {
+  if (!FlushFileBuffers(H(handle_))) Fail("flush failed");
+}
+
+void ShredTarget::Close() {
+  open_ = false;
+  if (!CloseHandle(H(handle_))) Fail("close failed");
+}
+
+void WriteOneZeroByte(const std::filesystem::path& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) Fail("cannot create " + Narrow(path.wstring()));
+  const char zero = 0;
+  DWORD wrote = 0;
+  const bool ok = WriteFile(h, &zero, 1, &wrote, nullptr) && wrote == 1;
+  if (!CloseHandle(h) || !ok) Fail("cannot write " + Narrow(path.wstring()));
+}
+
+}  // namespace platform

@@ -1,0 +1,72 @@
+#include "utils/md5_list.h"
+
+#include <fstream>
+#include <system_error>
+
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace utils {
+
+VerifyResult VerifyFileMD5(const std::filesystem::path& file, int mode, const MD5ProgressEvent& progress) {
+  VerifyResult r;
+  const std::string path = platform::PathToUtf8(file);
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::is_regular_file(file, ec) ? std::filesystem::file_size(file, ec) : 0;
+  if (ec || size == 0) {
+    r.lines.push_back("  取消效验：" + path + "  -> 文件大小：0 字节。");
+    return r;
+  }
+  mode = mode < 1 ? kMD5Auto : (mode > 1 ? kMD5Stream : kMD5Mapped);
+  if (mode == kMD5Mapped && size > 2147483648u) {
+    r.lines.push_back("取消效验：" + path + "  -> 文件大小: " + std::to_string(size) +
+                      "字节大于2GB，不能使用内存流(请使用文件流)进行MD5效验。");
+    return r;
+  }
+  r.hex = MD5HashFileHex(file, mode, progress);
+  if (r.hex.empty()) {
+    r.lines.push_back("  取消效验：" + path);
+  } else {
+    r.lines.push_back("  " + path + " -> MD5:");
+    r.lines.push_back(r.hex);
+  }
+  return r;
+}
+
+std::string FolderLine(const std::string& path) { return "  \"" + path + "\" 是(目录)文件夹，不能MD5效验。"; }
+
+std::optional<std::string> SavedListBytes(const std::vector<std::string>& items) {
+  std::string bytes;
+  for (const std::string& item : items) {
+    const std::optional<std::string> gbk = platform::Utf8ToGbk(item);
+    if (!gbk) return std::nullopt;
+    bytes += *gbk + "\r\n";
+  }
+  return bytes;
+}
+
+std::filesystem::path SavedListPath(std::filesystem::path chosen) { return chosen.replace_extension(".txt"); }
+
+bool SaveList(const std::filesystem::path& chosen, const std::vector<std::string>& items) {
+  const std::optional<std::string> bytes = SavedListBytes(items);
+  if (!bytes) return false;
+  const std::filesystem::path target = SavedListPath(chosen);
+  std::filesystem::path temporary = target;
+  temporary += ".part";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
+    out.close();
+    if (!out) {
+      std::error_code ec;
+      std::filesystem::remove(temporary, ec);
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporary, target, ec);
+  if (ec) std::filesystem::remove(temporary, ec);
+  return !ec;
+}
+
+}  // namespace utils

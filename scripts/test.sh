@@ -51,6 +51,6 @@ passed=$((total - bad))
 percent=0
 [ "$total" -gt 0 ] && percent=$((100 * passed / total))
 echo
-echo "== all presets (native, native-asan, win64; win32 built)"
+echo "== all presets (native, native-asan, win64, native-tsan; win32 built)"
 echo "${percent}% tests passed, ${bad} tests failed out of ${total}"
 [ "$failed" -eq 0 ] && [ "$bad" -eq 0 ]

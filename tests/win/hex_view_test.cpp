@@ -22,19 +22,7 @@ class HexViewTest : public wintest::WindowTest {
     wintest::WindowTest::TearDown();
   }
 
-  static std::vector<HWND> HexWindows() {
-    std::vector<HWND> windows;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM out) -> BOOL {
-          wchar_t name[16] = {};
-          GetClassNameW(hwnd, name, 16);
-          if (std::wstring_view(name) == L"TForm2") reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    return windows;
-  }
+  static std::vector<HWND> HexWindows() { return wintest::ThreadWindowsOfClass(L"TForm2"); }
 
   // Opens files through the main window's command; returns the new window.
   hexwin::HexViewWindow* OpenOne(const fs::path& file) {

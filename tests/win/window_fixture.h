@@ -272,20 +272,27 @@ inline void PumpFor(int milliseconds) {
   PumpUntil([] { return false; }, milliseconds);
 }
 
-// Every main window of this thread (visible or not).
-inline std::vector<HWND> TysjmWindows() {
-  std::vector<HWND> windows;
+// Every top-level window of this thread with the window class (visible or not).
+inline std::vector<HWND> ThreadWindowsOfClass(const wchar_t* className) {
+  struct Search {
+    const wchar_t* className;
+    std::vector<HWND> windows;
+  } search{className, {}};
   EnumThreadWindows(
       GetCurrentThreadId(),
       [](HWND hwnd, LPARAM out) -> BOOL {
-        wchar_t name[16] = {};
-        GetClassNameW(hwnd, name, 16);
-        if (std::wstring_view(name) == L"Tysjm") reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
+        auto* s = reinterpret_cast<Search*>(out);
+        wchar_t name[32] = {};
+        GetClassNameW(hwnd, name, 32);
+        if (std::wstring_view(name) == s->className) s->windows.push_back(hwnd);
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(&windows));
-  return windows;
+      reinterpret_cast<LPARAM>(&search));
+  return search.windows;
 }
+
+// Every main window of this thread (visible or not).
+inline std::vector<HWND> TysjmWindows() { return ThreadWindowsOfClass(L"Tysjm"); }
 
 inline std::string ReadFileBytes(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);

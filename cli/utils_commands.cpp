@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "cli/console_host.h"
 #include "cli/terminal.h"
 #include "engine/job_state.h"
 #include "platform/paths.h"
@@ -79,38 +80,6 @@ int CheckList(const std::string& listFile, int mode) {
   return allOk ? 0 : 1;
 }
 
-// The shredder's host: log lines on standard output, the question at the
-// terminal unless --yes answered it for every file.
-class ShredConsoleHost final : public engine::JobHost {
- public:
-  explicit ShredConsoleHost(bool yes) : yes_(yes) {}
-  bool failed = false;
-  void LogLine(const std::string& text) override {
-    WriteOut(text + "\n");
-    if (text.rfind("粉碎文件已完成:", 0) != 0) failed = true;
-  }
-  void ShowNotice(const std::string& text) override { WriteOut(text + "\n"); }
-  void SetStatusPanel(const std::string&) override {}
-  void SetStatusHint(const std::string&) override {}
-  void SetProgressHint(const std::string&) override {}
-  void SetProgressRange(std::int32_t) override {}
-  void SetProgressPosition(std::int32_t) override {}
-  bool AskYesNo(const std::string& caption, const std::string& text) override {
-    if (yes_) return true;
-    const std::optional<std::string> answer = ReadTerminalLine(caption + "\n" + text + " [y/N] ", false);
-    return answer && (*answer == "y" || *answer == "Y" || *answer == "yes");
-  }
-  void Beep() override {}
-  void SetJobControls(engine::JobControl, bool) override {}
-  void ResetDecryptButtons() override {}
-  void NoKeyFileStarted(engine::NoKeyMode) override {}
-  void NoKeyMenuRestore(engine::NoKeyMode) override {}
-  void Pause(int) override {}
-
- private:
-  bool yes_;
-};
-
 }  // namespace
 
 int RunShred(const std::vector<std::string>& args) {
@@ -123,11 +92,15 @@ int RunShred(const std::vector<std::string>& args) {
   }
   if (files.empty()) return Usage("shred needs at least one file");
   if (!yes && !InputIsInteractive()) return Usage("shred asks before each file: give --yes when there is no terminal");
-  ShredConsoleHost host(yes);
+  // The shared console host: log lines on standard output, each file's
+  // question at the terminal unless --yes answered them all.
+  ProgressDisplay display;
+  QuestionDesk desk(yes ? Answer::kYes : Answer::kAsk);
+  ConsoleHost host(display, desk, 0, "shred", {});
   engine::JobState state;
   utils::ShredWindow window{host, state};
   utils::ShredBatch(window, files);
-  return host.failed ? 1 : 0;
+  return static_cast<std::size_t>(host.Completed()) == files.size() ? 0 : 1;
 }
 
 int RunMd5(const std::vector<std::string>& args) {

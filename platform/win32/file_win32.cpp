@@ -4,19 +4,13 @@
 #include <string>
 
 #include "platform/file.h"
+#include "platform/win32/handle_io.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
 
-namespace {
-
-HANDLE H(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-
-[[noreturn]] void ThrowLastError(const std::string& what) {
-  throw IoError(what + " (error " + std::to_string(GetLastError()) + ")");
-}
-
-}  // namespace
+using win32io::H;
+using win32io::ThrowLastError;
 
 InputFile::InputFile(const std::filesystem::path& path) {
   // Others may read the file while a job reads it, but not write it.
@@ -82,16 +76,7 @@ OutputFile::~OutputFile() {
   if (H(handle_) != INVALID_HANDLE_VALUE) CloseHandle(H(handle_));
 }
 
-void OutputFile::Write(const void* data, std::size_t size) {
-  const auto* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-    DWORD wrote = 0;
-    if (!WriteFile(H(handle_), p, want, &wrote, nullptr) || wrote == 0) ThrowLastError("write failed");
-    p += wrote;
-    size -= wrote;
-  }
-}
+void OutputFile::Write(const void* data, std::size_t size) { win32io::WriteAll(H(handle_), data, size); }
 
 void OutputFile::Close() {
   HANDLE h = H(handle_);

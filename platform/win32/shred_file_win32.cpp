@@ -4,17 +4,15 @@
 #include <string>
 
 #include "platform/shred_file.h"
+#include "platform/win32/handle_io.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
 
 namespace {
 
-HANDLE H(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-
-[[noreturn]] void Fail(const std::string& what) {
-  throw IoError(what + " (error " + std::to_string(GetLastError()) + ")");
-}
+using win32io::H;
+constexpr auto Fail = win32io::ThrowLastError;
 
 // Zeros written into these files land elsewhere than the old data (new
 // compressed units, newly allocated ranges, or ciphertext of the zeros), and
@@ -45,16 +43,7 @@ ShredTarget::~ShredTarget() {
   if (open_) CloseHandle(H(handle_));
 }
 
-void ShredTarget::Write(const void* data, std::size_t size) {
-  const auto* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-    DWORD wrote = 0;
-    if (!WriteFile(H(handle_), p, want, &wrote, nullptr) || wrote == 0) Fail("write failed");
-    p += wrote;
-    size -= wrote;
-  }
-}
+void ShredTarget::Write(const void* data, std::size_t size) { win32io::WriteAll(H(handle_), data, size); }
 
 void ShredTarget::Flush() {
   if (!FlushFileBuffers(H(handle_))) Fail("flush failed");

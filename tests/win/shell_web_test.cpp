@@ -2,6 +2,7 @@
 // update check and web links against a small HTTP server on 127.0.0.1.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <shellapi.h>
 
 #include <map>
 #include <mutex>
@@ -10,6 +11,7 @@
 #include "app/win32/shell_registry.h"
 #include "engine/job_files.h"
 #include "platform/text.h"
+#include "utils/win32/http_get.h"
 #include "window_fixture.h"
 
 namespace wintest {
@@ -63,6 +65,47 @@ TEST_F(ShellTest, AssociationMenuEntryAndRemovalInTheRegistry) {
   Command(Primary(), app::kIdN9);  // nothing left: silent
   EXPECT_EQ(boxes_.beeps, 0);
   EXPECT_EQ(shell_.associationsChanged, 4);
+}
+
+TEST_F(ShellTest, AfterRemovalTheNextStartHasTheDesignSettings) {
+  StartPrimary();
+  Click(Primary(), app::kIdRgysl1);
+  Click(Primary(), app::kIdPbmy);
+  Click(Primary(), app::kIdCheckBox2);
+  ASSERT_TRUE(SettingsKeyExists());
+  Command(Primary(), app::kIdN9);
+  EXPECT_FALSE(SettingsKeyExists());
+  CloseEverything();  // closing stores nothing of its own
+  EXPECT_FALSE(SettingsKeyExists());
+
+  StartPrimary();
+  EXPECT_TRUE(Checked(Primary(), app::kIdRgysl2));
+  EXPECT_FALSE(Checked(Primary(), app::kIdPbmy));
+  EXPECT_TRUE(Checked(Primary(), app::kIdCheckBox2));
+  EXPECT_FALSE(SettingsKeyExists());
+}
+
+// The registered command line, for a program and a file whose paths hold
+// blanks and Chinese, splits into exactly those two arguments.
+TEST_F(ShellTest, TheRegisteredCommandKeepsPathsWithBlanksWhole) {
+  const std::wstring program = L"C:\\Program Files\\星尘 文件加密\\xcjm.exe";
+  app::WindowsShellRegistry registry;
+  ASSERT_TRUE(app::RegisterAssociation(registry, platform::PathToUtf8(program)));
+  std::wstring command = DefaultValue(HKEY_CLASSES_ROOT, L"xcwjjm\\shell\\open\\command");
+  const std::wstring file = (folder_ / L"带 空格 的 文件.jmz").wstring();
+  const std::size_t mark = command.find(L"%1");
+  ASSERT_NE(mark, std::wstring::npos) << command;
+  command.replace(mark, 2, file);
+  int count = 0;
+  wchar_t** arguments = CommandLineToArgvW(command.c_str(), &count);
+  ASSERT_NE(arguments, nullptr);
+  EXPECT_EQ(count, 2);
+  if (count == 2) {
+    EXPECT_EQ(std::wstring(arguments[0]), program);
+    EXPECT_EQ(std::wstring(arguments[1]), file);
+  }
+  LocalFree(arguments);
+  EXPECT_TRUE(app::RemoveRegistration(registry));
 }
 
 // The real registry, with the classes root refusing every write (no
@@ -152,7 +195,9 @@ class LocalServer {
         const int got = recv(client, buffer, sizeof buffer, 0);
         if (got <= 0) break;
         request.append(buffer, static_cast<std::size_t>(got));
+        if (request[0] == '\x16') break;  // a TLS handshake: refused below
       }
+      ReadBody(client, request);
       const std::size_t start = request.find(' ') + 1;
       const std::string path = request.substr(start, request.find(' ', start) - start);
       {
@@ -175,6 +220,20 @@ class LocalServer {
       send(client, response.data(), static_cast<int>(response.size()), 0);
       shutdown(client, SD_SEND);
       closesocket(client);
+    }
+  }
+
+  // A posted form follows the headers, as long as they announce.
+  static void ReadBody(SOCKET client, std::string& request) {
+    const std::size_t end = request.find("\r\n\r\n");
+    const std::size_t field = request.find("Content-Length: ");
+    if (end == std::string::npos || field == std::string::npos || field > end) return;
+    const std::size_t length = std::stoul(request.substr(field + 16));
+    char buffer[4096];
+    while (request.size() < end + 4 + length) {
+      const int got = recv(client, buffer, sizeof buffer, 0);
+      if (got <= 0) return;
+      request.append(buffer, static_cast<std::size_t>(got));
     }
   }
 
@@ -285,6 +344,75 @@ TEST_F(UpdateCheckTest, NoConnectionChecksNothingAndClosingMidDownloadEndsCleanl
   CloseEverything();  // must neither hang nor crash
   // The abandoned workers end at their time-out and remove their files.
   EXPECT_TRUE(PumpUntil([&] { return TempSettingsFiles() == before - 2; }, 8000)) << TempSettingsFiles();
+}
+
+// The download component on its own, with the settings the window never uses.
+class HttpGetTest : public WindowTest {
+ protected:
+  struct Outcome {
+    bool done = false, error = false;
+    std::string file;
+    std::uint32_t size = 0;
+  };
+  Outcome Download(utils::THTTPGet& get) {
+    Outcome out;
+    get.FileName = platform::PathToUtf8(folder_ / L"下载.htm");
+    get.Timeout = 3000;
+    get.OnDoneFile = [&](const std::string& file, std::uint32_t size) {
+      out.done = true;
+      out.file = file;
+      out.size = size;
+    };
+    get.OnError = [&] { out.error = true; };
+    get.DownloadToFile();
+    EXPECT_TRUE(PumpUntil([&] { return !get.Running(); }, 15000)) << get.URL;
+    return out;
+  }
+};
+
+TEST_F(HttpGetTest, PostedFormBinaryDataAndSecureAddresses) {
+  LocalServer server({{"/form", {"<p>ok</p>"}}, {"/bare", {"no length here", false}}});
+  const std::string host = platform::PathToUtf8(server.Host());
+
+  utils::THTTPGet post;
+  post.URL = "http://" + host + "/form";
+  post.PostQuery = "a=1&b=%E4";
+  const Outcome posted = Download(post);
+  EXPECT_TRUE(posted.done);
+  EXPECT_EQ(posted.size, 9u);
+  EXPECT_EQ(ReadFileBytes(platform::Utf8ToPath(posted.file)), "<p>ok</p>");
+  ASSERT_EQ(server.Requests().size(), 1u);
+  const std::string request = server.Requests()[0];
+  EXPECT_TRUE(request.starts_with("POST /form HTTP/1.0\r\n")) << request;
+  EXPECT_NE(request.find("Content-Type: application/x-www-form-urlencoded\r\n"), std::string::npos);
+  EXPECT_TRUE(request.ends_with("\r\n\r\na=1&b=%E4")) << request;
+
+  // Without an announced length a binary download reads nothing and
+  // creates no file; a text download still keeps what it read.
+  for (const bool binary : {true, false}) {
+    fs::remove(folder_ / L"下载.htm");
+    utils::THTTPGet bare;
+    bare.URL = "http://" + host + "/bare";
+    bare.BinaryData = binary;
+    const Outcome outcome = Download(bare);
+    EXPECT_TRUE(outcome.error) << binary;
+    EXPECT_FALSE(outcome.done) << binary;
+    EXPECT_EQ(fs::exists(folder_ / L"下载.htm"), !binary);
+  }
+
+  // An https address speaks TLS to the port it names: the plain server
+  // sees a handshake record instead of a request, and the download fails.
+  fs::remove(folder_ / L"下载.htm");
+  utils::THTTPGet secure;
+  secure.URL = "https://" + host + "/form";
+  const Outcome refused = Download(secure);
+  EXPECT_TRUE(refused.error);
+  EXPECT_FALSE(fs::exists(folder_ / L"下载.htm"));
+  ASSERT_GE(server.Requests().size(), 4u);
+  const std::string hello = server.Requests()[3];
+  ASSERT_GE(hello.size(), 3u);
+  EXPECT_EQ(hello[0], '\x16');  // handshake
+  EXPECT_EQ(hello[1], '\x03');  // TLS major version
 }
 
 }  // namespace

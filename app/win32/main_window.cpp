@@ -601,10 +601,7 @@ void MainWindow::SfClick(bool store) {
 void MainWindow::ApplyFoldState() {
   const FoldEntry entry = FoldEntryFor(sfTag_);
   SetWindowTextW(Control(kIdSf), platform::Widen(entry.caption).c_str());
-  RECT bounds{0, 0, Scale(kClientWidth), Scale(FoldClientHeight(sfTag_))};
-  if (!dpi::AdjustWindowRect(&bounds, kStyle, kExStyle, dpi_)) ThrowLastError("AdjustWindowRectEx");
-  SetWindowPos(Handle(), nullptr, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetClientSize(Scale(kClientWidth), Scale(FoldClientHeight(sfTag_)), nullptr);
   LayoutForClientHeight(Scale(FoldClientHeight(sfTag_)));
   // The moved status bar leaves pieces of itself and of the controls it
   // covered: the whole window is painted anew.

@@ -186,6 +186,8 @@ class MainWindow final : public Window, public engine::JobHost {
   RECT ScaledPanel1() const;
   void SetStatusParts();
   void OnDpiChanged(int dpi, const RECT& suggested);
+  // Sizes the window for a client area of `width` × `height`, moved to `place` unless null.
+  void SetClientSize(int width, int height, const POINT* place);
 
   // main_window.cpp: window commands.
   void SfClick(bool store);

@@ -69,12 +69,30 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
   // The outer size follows from the fold state's client height at the new
   // resolution; the system's suggestion gives the place.
   const int clientHeight = Scale(FoldClientHeight(sfTag_));
-  RECT bounds{0, 0, Scale(kClientWidth), clientHeight};
-  dpi::AdjustWindowRect(&bounds, kStyle, kExStyle, dpi_);
-  SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, bounds.right - bounds.left,
-               bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  const POINT place{suggested.left, suggested.top};
+  SetClientSize(Scale(kClientWidth), clientHeight, &place);
   LayoutForClientHeight(clientHeight);
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void MainWindow::SetClientSize(int width, int height, const POINT* place) {
+  RECT bounds{0, 0, width, height};
+  if (!dpi::AdjustWindowRect(&bounds, kStyle, kExStyle, dpi_)) return;
+  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (place == nullptr ? SWP_NOMOVE : 0);
+  const int x = place == nullptr ? 0 : place->x;
+  const int y = place == nullptr ? 0 : place->y;
+  SetWindowPos(Handle(), nullptr, x, y, bounds.right - bounds.left, bounds.bottom - bounds.top, flags);
+  // A system that draws the frame at another resolution than the window's
+  // (one resolution for all monitors) leaves the client area off by the
+  // difference: the outer size is corrected once by what is missing.
+  RECT client{}, outer{};
+  GetClientRect(Handle(), &client);
+  GetWindowRect(Handle(), &outer);
+  const int dw = width - client.right;
+  const int dh = height - client.bottom;
+  if (dw != 0 || dh != 0)
+    SetWindowPos(Handle(), nullptr, 0, 0, outer.right - outer.left + dw, outer.bottom - outer.top + dh,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 }
 
 }  // namespace app

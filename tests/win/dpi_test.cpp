@@ -114,6 +114,17 @@ DWORD RunSelf(const std::wstring& filter) {
 
 using DpiTest = WindowTest;
 
+// The manifest the program and its tests carry asks for per-monitor
+// awareness: the system then leaves the scaling to the windows.
+TEST(DpiAwareness, TheProgramIsPerMonitorAware) {
+  using GetContext = DPI_AWARENESS_CONTEXT(WINAPI*)();
+  using GetAwareness = DPI_AWARENESS(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  const auto context = dpi::User32Routine<GetContext>("GetThreadDpiAwarenessContext");
+  const auto awareness = dpi::User32Routine<GetAwareness>("GetAwarenessFromDpiAwarenessContext");
+  if (context == nullptr || awareness == nullptr) GTEST_SKIP() << "a system without per-monitor resolutions";
+  EXPECT_EQ(awareness(context()), DPI_AWARENESS_PER_MONITOR_AWARE);
+}
+
 TEST_F(DpiTest, AWindowOpenedAt144IsLaidOutOneAndAHalfTimesTheDesign) {
   if (dpi::ForSystem() != kHighDpi) {
     // The resolution is read when a process starts: the prefix gets 144,

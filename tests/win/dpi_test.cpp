@@ -149,6 +149,19 @@ TEST_F(DpiTest, AWindowOpenedAt144IsLaidOutOneAndAHalfTimesTheDesign) {
   GetClientRect(Primary(), &client);
   EXPECT_EQ(client.bottom, 636);
   EXPECT_EQ(BoundsIn(Primary(), kIdStatusBar1).bottom, 636);
+
+  // A hex view window opens at its place of the design, scaled (the screen
+  // of the tests is too small for its whole size).
+  const fs::path file = MakeFile(L"hex.bin", 64);
+  dialogs_.openAnswers.push_back(std::vector<std::wstring>{file.wstring()});
+  Command(Primary(), kIdN161);
+  const std::vector<HWND> hexWindows = ThreadWindowsOfClass(L"TForm2");
+  ASSERT_EQ(hexWindows.size(), 1u);
+  RECT hex{};
+  GetWindowRect(hexWindows[0], &hex);
+  EXPECT_EQ(hex.left, 399);
+  EXPECT_EQ(hex.top, 375);
+  DestroyWindow(hexWindows[0]);
 }
 
 TEST_F(DpiTest, MovingToAMonitorOf144LaysTheWindowOutAnew) {

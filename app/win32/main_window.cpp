@@ -11,6 +11,7 @@
 #include "app/colors.h"
 #include "app/fold.h"
 #include "app/key_entry.h"
+#include "app/win32/dpi.h"
 #include "app/win32/last_error.h"
 #include "app/win32/main_window_ids.h"
 #include "app/win32/ui_texts.h"
@@ -21,19 +22,17 @@ namespace app {
 
 namespace {
 
-// The top panel: the main buttons, the logo and the progress bar.
-constexpr RECT kPanel1{0, 0, 498, 103};
 constexpr int kStatusBarHeight = 25;
 constexpr COLORREF kOlive = 0x008080;
 constexpr COLORREF kPressedSite = 0xFFFF00;
 constexpr COLORREF kKeyPaper = 0xFFFFFF;
 constexpr COLORREF kKeyInk = 0x000000;
 
-// Outer bounds for a client area of `clientHeight`, centred on the work area
-// (the desktop without the task bar).
-RECT CentredBounds(int clientHeight) {
-  RECT bounds{0, 0, MainWindow::kClientWidth, clientHeight};
-  if (!AdjustWindowRectEx(&bounds, MainWindow::kStyle, FALSE, MainWindow::kExStyle))
+// Outer bounds for a client area of `clientWidth` × `clientHeight` at `dpi`,
+// centred on the work area (the desktop without the task bar).
+RECT CentredBounds(int clientWidth, int clientHeight, int dpi) {
+  RECT bounds{0, 0, clientWidth, clientHeight};
+  if (!dpi::AdjustWindowRect(&bounds, MainWindow::kStyle, MainWindow::kExStyle, dpi))
     ThrowLastError("AdjustWindowRectEx");
   const int width = bounds.right - bounds.left;
   const int height = bounds.bottom - bounds.top;
@@ -106,8 +105,17 @@ void MainWindow::Create() {
   RegisterWindowClass(windowClass);
 
   SetColor(color_);
+  dpi_ = dpi::ForSystem();
   CreateFonts();
-  CreateHandle(kExStyle, kClassName, kCaption, kStyle, CentredBounds(kClientHeight), nullptr, group_.instance);
+  CreateHandle(kExStyle, kClassName, kCaption, kStyle,
+               CentredBounds(Scale(kClientWidth), Scale(kClientHeight), dpi_), nullptr, group_.instance);
+  // A window that opens on a monitor of another resolution than the
+  // system's is laid out anew for it.
+  if (const int actual = dpi::ForWindow(Handle()); actual != dpi_) {
+    RECT outer{};
+    GetWindowRect(Handle(), &outer);
+    OnDpiChanged(actual, outer);
+  }
 }
 
 void MainWindow::Show(int showCommand) {
@@ -139,22 +147,25 @@ int MainWindow::ButtonTag(int id) const {
 }
 
 void MainWindow::CreateFonts() {
-  fontDefault_.Reset(MakeFont(kFontFace, kFontHeight, false));
-  fontLogo_.Reset(MakeFont(L"Arial", 29, true));
-  fontSite_.Reset(MakeFont(kFontFace, 13, true));
-  fontFold_.Reset(MakeFont(kFontFace, 13, true));
-  fontKai19_.Reset(MakeFont(L"楷体_GB2312", 19, false, GB2312_CHARSET));
-  fontKai16_.Reset(MakeFont(L"楷体_GB2312", 16, false, GB2312_CHARSET));
-  fontKey_.Reset(MakeFont(L"Arial", 15, false));
-  fontLog_.Reset(MakeFont(L"Arial", 21, false));
+  fontDefault_.Reset(MakeFont(kFontFace, Scale(kFontHeight), false));
+  fontLogo_.Reset(MakeFont(L"Arial", Scale(29), true));
+  fontSite_.Reset(MakeFont(kFontFace, Scale(13), true));
+  fontFold_.Reset(MakeFont(kFontFace, Scale(13), true));
+  fontKai19_.Reset(MakeFont(L"楷体_GB2312", Scale(19), false, GB2312_CHARSET));
+  fontKai16_.Reset(MakeFont(L"楷体_GB2312", Scale(16), false, GB2312_CHARSET));
+  fontKey_.Reset(MakeFont(L"Arial", Scale(15), false));
+  fontLog_.Reset(MakeFont(L"Arial", Scale(21), false));
 }
 
 HWND MainWindow::AddControl(int id, const wchar_t* className, const wchar_t* caption, DWORD style, int x, int y,
                             int width, int height, HFONT font, DWORD exStyle) {
   // Siblings clip each other: in a fold state the status bar lies over other
   // controls, and those must not paint over it.
-  HWND control = CreateWindowExW(exStyle, className, caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y,
-                                 width, height,
+  // Positions are the design's; the window places them at its resolution.
+  designPlaces_[id] = DesignRect{x, y, width, height};
+  const DesignRect place = ScaleForDpi(designPlaces_[id], dpi_);
+  HWND control = CreateWindowExW(exStyle, className, caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
+                                 place.left, place.top, place.width, place.height,
                                  Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), group_.instance, nullptr);
   if (control == nullptr) ThrowLastError("CreateWindowExW");
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -217,8 +228,7 @@ void MainWindow::CreateControls() {
   HWND status = AddControl(kIdStatusBar1, STATUSCLASSNAMEW, L"",
                            CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | WS_CLIPSIBLINGS, 0,
                            kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight, normal);
-  int parts[2] = {16, 16 + 1050};
-  SendMessageW(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  SetStatusParts();
   SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text::kSlogan));
   SetStatusPanelText(text::kStatusPanelStart);
   // The status bar covers the rows that a fold hides under it.
@@ -238,7 +248,7 @@ void MainWindow::CreateTooltip() {
                              group_.instance, nullptr);
   if (tooltip_ == nullptr) ThrowLastError("CreateWindowExW");
   // Key texts shown as hints keep their line breaks.
-  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 600);
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Scale(600));
   SetHint(kIdPanel1, text::kPanel1Hint);
   SetHint(kIdLabel3, text::kLabel3Hint);
   SetHint(kIdSiteRight, text::kSiteRightHint);
@@ -280,7 +290,7 @@ void MainWindow::SetHint(int id, const std::wstring& hintText) {
     if (tool == nullptr) {
       ti.uFlags = TTF_SUBCLASS;
       ti.uId = kIdPanel1;
-      ti.rect = kPanel1;
+      ti.rect = ScaledPanel1();
     } else {
       ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
       ti.uId = reinterpret_cast<UINT_PTR>(tool);
@@ -298,7 +308,8 @@ void MainWindow::SetHintUtf8(int id, const std::string& hintText) { SetHint(id, 
 
 void MainWindow::LayoutForClientHeight(int height) {
   if (HWND status = Control(kIdStatusBar1))
-    SetWindowPos(status, HWND_TOP, 0, height - kStatusBarHeight, kClientWidth, kStatusBarHeight, SWP_NOACTIVATE);
+    SetWindowPos(status, HWND_TOP, 0, height - Scale(kStatusBarHeight), Scale(kClientWidth), Scale(kStatusBarHeight),
+                 SWP_NOACTIVATE);
 }
 
 void MainWindow::Subclass(int id) {
@@ -454,7 +465,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       POINT client = screen;
       if (lParam == -1) {
-        client = POINT{kPanel1.left + 8, kPanel1.top + 8};
+        client = POINT{Scale(8), Scale(8)};
         screen = client;
         ClientToScreen(Handle(), &screen);
       } else {
@@ -462,12 +473,15 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       if (from == Control(kIdComboBox1)) {
         ShowLogMenu(screen);
-      } else if (Inside(kPanel1, client)) {
+      } else if (Inside(ScaledPanel1(), client)) {
         // The panel's menu, also for its children that have none of their own.
         ShowMainMenu(screen);
       }
       return 0;
     }
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_SETCURSOR:
       if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
       break;
@@ -587,11 +601,8 @@ void MainWindow::SfClick(bool store) {
 void MainWindow::ApplyFoldState() {
   const FoldEntry entry = FoldEntryFor(sfTag_);
   SetWindowTextW(Control(kIdSf), platform::Widen(entry.caption).c_str());
-  RECT bounds{0, 0, kClientWidth, FoldClientHeight(sfTag_)};
-  if (!AdjustWindowRectEx(&bounds, kStyle, FALSE, kExStyle)) ThrowLastError("AdjustWindowRectEx");
-  SetWindowPos(Handle(), nullptr, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  LayoutForClientHeight(FoldClientHeight(sfTag_));
+  SetClientSize(Scale(kClientWidth), Scale(FoldClientHeight(sfTag_)), nullptr);
+  LayoutForClientHeight(Scale(FoldClientHeight(sfTag_)));
   // The moved status bar leaves pieces of itself and of the controls it
   // covered: the whole window is painted anew.
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -619,7 +630,7 @@ void MainWindow::FormMouseDown() {
 void MainWindow::Label3Click() {
   RECT outer{};
   GetWindowRect(Handle(), &outer);
-  ShowMainMenu(POINT{outer.left + 255, outer.top + 55});
+  ShowMainMenu(POINT{outer.left + Scale(255), outer.top + Scale(55)});
 }
 
 void MainWindow::Label3DblClick() {

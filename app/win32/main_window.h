@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/dpi_scale.h"
 #include "app/settings.h"
 #include "app/shell_registration.h"
 #include "app/win32/gdi_object.h"
@@ -99,6 +100,8 @@ class MainWindow final : public Window, public engine::JobHost {
 
   // The font of the window's controls.
   HFONT Font() const { return fontDefault_.Get(); }
+  // The resolution the window is laid out for (96 is the design's).
+  int Dpi() const { return dpi_; }
 
   // State a user sees, for tests and for the other windows.
   HWND Control(int id) const { return GetDlgItem(Handle(), id); }
@@ -177,6 +180,14 @@ class MainWindow final : public Window, public engine::JobHost {
   LRESULT OnColorMessage(UINT message, HDC dc, HWND control);
   void OnCommand(int id, int code, HWND control);
   bool OnSetCursor(HWND under);
+
+  // main_window_dpi.cpp: the layout at the monitor's resolution.
+  int Scale(int designPixels) const { return ScaleForDpi(designPixels, dpi_); }
+  RECT ScaledPanel1() const;
+  void SetStatusParts();
+  void OnDpiChanged(int dpi, const RECT& suggested);
+  // Sizes the window for a client area of `width` × `height`, moved to `place` unless null.
+  void SetClientSize(int width, int height, const POINT* place);
 
   // main_window.cpp: window commands.
   void SfClick(bool store);
@@ -331,6 +342,10 @@ class MainWindow final : public Window, public engine::JobHost {
     std::wstring caption;
   };
   NoKeyEntry noKeyEntries_[2];
+
+  // Resolution of the window's monitor, and where each control lies in the design.
+  int dpi_ = kDesignDpi;
+  std::map<int, DesignRect> designPlaces_;
 
   // Controls.
   HWND tooltip_ = nullptr;

@@ -30,8 +30,10 @@ std::vector<std::wstring> SelectedFiles(const wchar_t* buffer) {
 
 namespace {
 
-// Room for a long multiple selection.
-constexpr DWORD kSelectionBuffer = 65536;
+// Room for a long multiple selection: some 800 names of 300 characters.
+constexpr DWORD kSelectionBuffer = 262144;
+// The longest path the system takes.
+constexpr DWORD kLongestPath = 32768;
 
 // The fields both file dialogs share.
 OPENFILENAMEW DialogFields(HWND owner, const std::wstring& filter, std::vector<wchar_t>& buffer,
@@ -62,7 +64,7 @@ std::optional<std::vector<std::wstring>> SystemFileDialogs::OpenFiles(HWND owner
 
 std::optional<SavedFile> SystemFileDialogs::SaveFile(HWND owner, const FileDialogRequest& request) {
   const std::wstring filter = DialogFilter(request.filter);
-  std::vector<wchar_t> buffer(MAX_PATH * 4, L'\0');
+  std::vector<wchar_t> buffer(kLongestPath, L'\0');
   request.fileName.copy(buffer.data(), std::min<std::size_t>(request.fileName.size(), buffer.size() - 1));
   OPENFILENAMEW ofn = DialogFields(owner, filter, buffer, request);
   if (!GetSaveFileNameW(&ofn)) return std::nullopt;
@@ -75,11 +77,13 @@ std::optional<std::wstring> SystemFileDialogs::BrowseFolder(HWND owner) {
   info.ulFlags = BIF_RETURNONLYFSDIRS;
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
   if (chosen == nullptr) return std::nullopt;
-  wchar_t path[MAX_PATH] = {};
-  const BOOL ok = SHGetPathFromIDListW(chosen, path);
+  // A folder deeper than 260 characters needs the call with a length.
+  std::wstring path(kLongestPath, L'\0');
+  const BOOL ok = SHGetPathFromIDListEx(chosen, path.data(), kLongestPath, GPFIDL_DEFAULT);
   CoTaskMemFree(chosen);
   if (!ok) return std::nullopt;
-  return std::wstring(path);
+  path.resize(path.find(L'\0'));
+  return path;
 }
 
 std::optional<COLORREF> SystemFileDialogs::ChooseColour(HWND owner, COLORREF initial) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "app/win32/dpi.h"
 #include "platform/win32/wide.h"
 
 namespace hexwin {
@@ -296,7 +297,8 @@ void HexEditorControl::SetBusyCursor(bool busy) {
 void HexEditorControl::FontChanged() {
   if (hwnd_ == nullptr) return;
   HDC dc = GetDC(hwnd_);
-  const int height = -MulDiv(editor_.FontSize(), GetDeviceCaps(dc, LOGPIXELSY), 72);
+  // Points at the resolution of the control's monitor.
+  const int height = -MulDiv(editor_.FontSize(), app::dpi::ForWindow(hwnd_), 72);
   HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
                            platform::Widen(editor_.FontName()).c_str());

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/win32/dpi.h"
 #include "platform/win32/wide.h"
 
 namespace hexwin {
@@ -37,8 +38,10 @@ HexViewWindow* HexViewWindow::Open(const std::wstring& file, app::FileDialogs& d
   if (registered == 0) throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
   auto* self = new HexViewWindow(dialogs, boxes);
   // Without an owner: hex view windows are independent of every main window.
-  HWND hwnd = CreateWindowExW(0, kClassName, file.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 266, 250, 1088, 750,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), self);
+  // The design's place and size, at the screen's resolution.
+  const app::DesignRect place = app::ScaleForDpi(app::DesignRect{266, 250, 1088, 750}, app::dpi::ForSystem());
+  HWND hwnd = CreateWindowExW(0, kClassName, file.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, place.left,
+                              place.top, place.width, place.height, nullptr, nullptr, GetModuleHandleW(nullptr), self);
   if (hwnd == nullptr) {
     delete self;
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
@@ -99,6 +102,14 @@ LRESULT HexViewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       if (editor_.Handle() != nullptr) MoveWindow(editor_.Handle(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
       return 0;
+    case WM_DPICHANGED: {
+      // On a monitor of another resolution: the system's suggested bounds,
+      // and the grid measures its font anew.
+      const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      editor_.FontChanged();
+      return 0;
+    }
     case WM_SETFOCUS:
       if (editor_.Handle() != nullptr) SetFocus(editor_.Handle());
       return 0;

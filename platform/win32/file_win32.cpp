@@ -4,17 +4,19 @@
 #include <string>
 
 #include "platform/file.h"
+#include "platform/win32/api_path.h"
 #include "platform/win32/handle_io.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
 
+using win32io::ApiPath;
 using win32io::H;
 using win32io::ThrowLastError;
 
 InputFile::InputFile(const std::filesystem::path& path) {
   // Others may read the file while a job reads it, but not write it.
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE h = CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) ThrowLastError("cannot open " + Narrow(path.wstring()));
   LARGE_INTEGER size{};
@@ -50,7 +52,7 @@ void InputFile::Seek(std::uint64_t offset) {
 }
 
 std::optional<OutputFile> OutputFile::CreateNew(const std::filesystem::path& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(ApiPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return std::nullopt;
@@ -87,14 +89,14 @@ void OutputFile::Close() {
 bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
   // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken,
   // so choosing the name and claiming it are one step.
-  if (MoveFileExW(from.c_str(), to.c_str(), 0)) return true;
+  if (MoveFileExW(ApiPath(from).c_str(), ApiPath(to).c_str(), 0)) return true;
   const DWORD error = GetLastError();
   if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return false;
   ThrowLastError("cannot rename to " + Narrow(to.wstring()));
 }
 
 bool DeleteIfExists(const std::filesystem::path& path) noexcept {
-  if (DeleteFileW(path.c_str())) return true;
+  if (DeleteFileW(ApiPath(path).c_str())) return true;
   const DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }

@@ -1,12 +1,13 @@
 #include <windows.h>
 
 #include "platform/mapped_file.h"
+#include "platform/win32/api_path.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
 
 MappedReadOnlyFile::MappedReadOnlyFile(const std::filesystem::path& path, const std::string& mappingName) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(win32io::ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   LARGE_INTEGER size{};
   if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {

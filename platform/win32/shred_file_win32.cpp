@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/shred_file.h"
+#include "platform/win32/api_path.h"
 #include "platform/win32/handle_io.h"
 #include "platform/win32/wide.h"
 
@@ -24,7 +25,7 @@ constexpr DWORD kRefusedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DI
 }  // namespace
 
 ShredTarget::ShredTarget(const std::filesystem::path& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  HANDLE h = CreateFileW(win32io::ApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) Fail("cannot open " + Narrow(path.wstring()));
   handle_ = reinterpret_cast<std::intptr_t>(h);
@@ -55,7 +56,7 @@ void ShredTarget::Close() {
 }
 
 void WriteOneZeroByte(const std::filesystem::path& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE h = CreateFileW(win32io::ApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) Fail("cannot create " + Narrow(path.wstring()));
   const char zero = 0;

@@ -242,4 +242,19 @@ TEST_F(HexViewTest, CopyAndPasteBetweenTwoWindowsThroughTheClipboard) {
   EXPECT_EQ(boxes_.beeps, 0);
 }
 
+// Texts go through the wide API only: a name with letters that code page
+// 936 has no place for (Thai, Korean) is shown as it is, not as "?".
+TEST_F(HexViewTest, NamesOutsideTheAnsiCodePageShowUnchanged) {
+  StartPrimary();
+  const std::wstring name = L"\u0E01\uD55C\uAE00 星尘.bin";
+  const fs::path file = MakeFile(name, 16, 4);
+  hexwin::HexViewWindow* window = OpenOne(file);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(wintest::TextOf(window->Handle()), file.wstring());
+  primary_->LogLine(platform::Narrow(L"加密文件已完成:" + file.wstring()));
+  const std::vector<std::wstring> lines = wintest::LogLines(Primary());
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), L" 加密文件已完成:" + file.wstring());  // the log list indents its lines
+}
+
 }  // namespace

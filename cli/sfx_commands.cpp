@@ -79,7 +79,7 @@ bool RunSfxDecrypt(const Options& o, const std::string& key) {
     const std::optional<sfx::PackageInfo> info = Detect(window, file);
     if (!info) return;
     // The carried name without its extension; the stored one is appended.
-    const std::string name = engine::SplitFileName(sfx::UsableCarriedName(info->carriedName)).name;
+    const std::string name = engine::SplitFileName(platform::Utf8ToPath(sfx::UsableCarriedName(info->carriedName))).name;
     sfx::SelfDecrypt(window, sfx::SelfDecryptInput{file, *info, FolderFor(o, file) / platform::Utf8ToPath(name), key});
   });
 }

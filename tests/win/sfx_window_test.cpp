@@ -48,13 +48,21 @@ TEST_F(SfxWindowTest, CreateThenSeparateAndSelfDecryptGiveTheOriginalBytes) {
   Click(Primary(), kIdButton1);
   ASSERT_TRUE(WaitForLine(L" 加密文件已完成:" + Display(plain)));
   const fs::path jmz = File(L"报告 甲.jmz");
-  dialogs_.openAnswers.push_back(std::vector<std::wstring>{jmz.wstring()});
+  // Two files: the second is packed in a window of its own.
+  fs::copy_file(jmz, File(L"乙.jmz"));
+  dialogs_.openAnswers.push_back(std::vector<std::wstring>{jmz.wstring(), File(L"乙.jmz").wstring()});
   Click(Primary(), kIdButton6);
   EXPECT_EQ(dialogs_.openRequests.back().title, L"选择已加密文件创建自解密文件(可多选):");
   EXPECT_EQ(dialogs_.openRequests.back().filter, L"jmz加密文件(*.jmz)|*.jmz|全部文件(*.*)|*.*");
   const fs::path package = File(L"报告 甲.exe");
   ASSERT_TRUE(WaitForLine(L" 创建自解密文件已完成:" + Display(package)));
   EXPECT_EQ(TextOf(GetDlgItem(Primary(), kIdButton6)), L"创建自解密");
+  ASSERT_TRUE(PumpUntil([&] {
+    for (HWND w : TysjmWindows())
+      if (w != Primary() && HasLine(w, L" 创建自解密文件已完成:" + Display(File(L"乙.exe")))) return true;
+    return false;
+  }));
+  EXPECT_EQ(TysjmWindows().size(), 2u);
   CloseEverything();
 
   // The package's window.

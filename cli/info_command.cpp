@@ -1,10 +1,15 @@
 #include "cli/commands.h"
 
+#include "cli/console_host.h"
 #include "cli/terminal.h"
 #include "engine/container_info.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "sfx/package_names.h"
+#include "sfx/carried_source.h"
+#include "sfx/detect.h"
+#include "sfx/image_length.h"
 
 namespace cli {
 
@@ -31,13 +36,37 @@ std::string Describe(const engine::ContainerInfo& info) {
   return {};
 }
 
+// A Windows program: its image length and the package it carries, with the
+// carried container's own description. False for any other file.
+bool DescribeProgram(const std::string& file, platform::InputFile& in) {
+  try {
+    sfx::ImageLength(in);
+  } catch (const sfx::ImageError&) {
+    return false;
+  }
+  ProgressDisplay display;
+  QuestionDesk desk(Answer::kNo);
+  ConsoleHost host(display, desk, 0, file, {});  // detection's reports about a damaged header
+  const sfx::PackageInfo info = sfx::DetectPackage(host, platform::Utf8ToPath(file));
+  std::string text = file + ": Windows program, image " + std::to_string(info.imageLength) + " bytes, ";
+  if (!info.Present()) {
+    WriteOut(text + "no package\n");
+    return true;
+  }
+  WriteOut(text + "package: carried name \"" + sfx::CarriedNameText(info.carriedName) + "\", carried size " +
+           std::to_string(info.carriedSize) + " bytes\n");
+  sfx::CarriedSource carried(in, info.CarriedStart(), static_cast<std::uint64_t>(info.carriedSize));
+  WriteOut(file + ": carried file: " + Describe(engine::InspectContainer(carried)) + "\n");
+  return true;
+}
+
 }  // namespace
 
 bool InfoFile(const std::string& file) {
   const std::filesystem::path path = platform::Utf8ToPath(file);
   try {
     platform::InputFile in(path);
-    WriteOut(file + ": " + Describe(engine::InspectContainer(in)) + "\n");
+    if (!DescribeProgram(file, in)) WriteOut(file + ": " + Describe(engine::InspectContainer(in)) + "\n");
     return true;
   } catch (const platform::IoError& e) {
     WriteErr("jmz: " + file + ": cannot read (" + e.what() + ")\n");

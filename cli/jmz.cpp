@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/key_input.h"
+#include "cli/sfx_commands.h"
 #include "cli/terminal.h"
 #include "cli/utils_commands.h"
 #include "engine/nokey_container.h"
@@ -60,6 +61,12 @@ int Decrypt(const Options& o) {
   return RunDecrypt(o, *key.gbk) ? 0 : 1;
 }
 
+int SfxDecrypt(const Options& o) {
+  const KeyResult key = ResolveKey(o.key, "key", false);
+  if (!key.gbk) return UsageError(key.error);
+  return RunSfxDecrypt(o, *key.gbk) ? 0 : 1;
+}
+
 int NoKey(const Options& o) {
   const KeyResult key = ResolveKey(o.key, "key", o.command == Command::kNoKeyEncrypt);
   if (!key.gbk) return UsageError(key.error);
@@ -89,6 +96,9 @@ int RunJmz(const std::vector<std::string>& args) {
   switch (o.command) {
     case Command::kEncrypt: return Encrypt(o);
     case Command::kDecrypt: return Decrypt(o);
+    case Command::kSfxCreate: return RunSfxCreate(o) ? 0 : 1;
+    case Command::kSfxSeparate: return RunSfxSeparate(o) ? 0 : 1;
+    case Command::kSfxDecrypt: return SfxDecrypt(o);
     default: return NoKey(o);
   }
 }

@@ -18,12 +18,18 @@ const char* const kUsage =
     "  nokey-encrypt  encrypt each FILE into NAME.EXT.jmz without any check of the key\n"
     "                 (a wrong key then decrypts to garbage without a warning)\n"
     "  nokey-decrypt  decrypt such containers\n"
-    "  info           show what each FILE is: version, layers, compression, extension, payload size\n"
+    "  info           show what each FILE is: version, layers, compression, extension, payload size;\n"
+    "                 for a Windows program its image length and the package it carries\n"
     "  md5            print each FILE's MD5 digest as md5sum does; --mode auto|map|stream picks the\n"
     "                 reading, -j N hashes N files at once, --list prints the window's log lines,\n"
     "                 -c LIST checks a list in md5sum format (exit 1 when one failed)\n"
     "  shred          overwrite each FILE with zeros, flush it to the disk and delete it; asks for\n"
     "                 each file unless --yes is given (without a terminal --yes is required)\n"
+    "  sfx-create     pack each .jmz FILE into a self-decrypting NAME.exe behind --stub PROGRAM.exe\n"
+    "                 (only the program's image is copied, never a package it carries itself)\n"
+    "  sfx-separate   write the .jmz file that each package FILE carries, and the plain program\n"
+    "                 \"星尘 文件加密.exe\" beside it; an existing .jmz is replaced only with --yes\n"
+    "  sfx-decrypt    decrypt the file that each package FILE carries, in place, under its name\n"
     "\n"
     "Options:\n"
     "  -k, --key TEXT          the key text (taken as its GBK bytes, the encoding of every key)\n"
@@ -40,6 +46,7 @@ const char* const kUsage =
     "                          for nokey-encrypt 38 (current), 30, 20\n"
     "  -j, --jobs N            work on up to N files at once, each its own job (default 1)\n"
     "      --yes, --no         answer the tool's questions (default: ask at the terminal, else no)\n"
+    "      --stub PROGRAM.exe  sfx-create: the Windows program each package starts with\n"
     "  -h, --help              show this help\n"
     "\n"
     "A name that is taken gets \"(n)\" before its extension; no file is ever overwritten, and a\n"
@@ -53,6 +60,8 @@ std::optional<Command> CommandNamed(const std::string& name) {
       {"encrypt", Command::kEncrypt},  {"decrypt", Command::kDecrypt},
       {"nokey-encrypt", Command::kNoKeyEncrypt}, {"nokey-decrypt", Command::kNoKeyDecrypt},
       {"info", Command::kInfo},        {"help", Command::kHelp},
+      {"sfx-create", Command::kSfxCreate}, {"sfx-separate", Command::kSfxSeparate},
+      {"sfx-decrypt", Command::kSfxDecrypt},
       {"-h", Command::kHelp},          {"--help", Command::kHelp}};
   auto it = kCommands.find(name);
   if (it == kCommands.end()) return std::nullopt;
@@ -129,6 +138,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.answer = Answer::kYes;
     } else if (a == "--no") {
       o.answer = Answer::kNo;
+    } else if (a == "--stub") {
+      value(o.stub);
     } else if (a == "-h" || a == "--help") {
       o.command = Command::kHelp;
     } else {
@@ -145,6 +156,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     r.error = "--level is for encrypt only";
   else if (o.oldKey.Given() && o.command != Command::kEncrypt)
     r.error = "--old-key is for encrypt only";
+  else if (o.command == Command::kSfxCreate && !o.stub)
+    r.error = "sfx-create needs --stub PROGRAM.exe";
+  else if (o.stub && o.command != Command::kSfxCreate)
+    r.error = "--stub is for sfx-create only";
   return r;
 }
 

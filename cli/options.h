@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Command { kEncrypt, kDecrypt, kNoKeyEncrypt, kNoKeyDecrypt, kInfo, kHelp };
+enum class Command { kEncrypt, kDecrypt, kNoKeyEncrypt, kNoKeyDecrypt, kInfo, kHelp, kSfxCreate, kSfxSeparate, kSfxDecrypt };
 
 // How the tool's yes/no questions are answered.
 enum class Answer { kAsk, kYes, kNo };
@@ -30,6 +30,7 @@ struct Options {
   int formatVersion = 0;  // 0: the current version
   unsigned jobs = 1;      // files at once, each its own job
   Answer answer = Answer::kAsk;
+  std::optional<std::string> stub;  // sfx-create: the Windows program that leads each package
 };
 
 struct ParseResult {

@@ -19,6 +19,8 @@ namespace {
 
 constexpr std::string_view kDriverError = "解密文件出错:";
 constexpr std::string_view kInUse = "解密文件出错!已停止:可能要解密的文件正在被使用读写等:";
+constexpr std::string_view kSelfInUse = "解密文件出错!已停止:可能自解密的文件正在被使用读写等:";
+constexpr std::string_view kSelfDriverError = "自解密文件出错!已停止:";
 constexpr std::string_view kFailed = "解密文件出错!已停止:";
 constexpr std::string_view kDone = "解密文件已完成:";
 constexpr std::string_view kCarried = "自解密里的已加密文件:";
@@ -52,7 +54,8 @@ class DecryptJob final : public ReaderEvents {
       w_.host.SetProgressPosition(0);
       w_.host.Pause(111);
     } catch (const std::exception&) {
-      report_.Log(std::string(kDriverError) + display_);
+      report_.Log(in_.selfDecryption ? std::string(kSelfDriverError) + in_.carriedName
+                                     : std::string(kDriverError) + display_);
       w_.host.Beep();
       return;
     }
@@ -93,7 +96,7 @@ class DecryptJob final : public ReaderEvents {
     } catch (const std::exception&) {
       w_.state.decryptActive = false;
       w_.host.Beep();
-      report_.Log(std::string(kInUse) + display_);
+      report_.Log(std::string(in_.selfDecryption ? kSelfInUse : kInUse) + display_);
       w_.host.SetJobControls(button_, true);
     }
   }
@@ -113,7 +116,7 @@ class DecryptJob final : public ReaderEvents {
 
   void Decipher(platform::InputFile& file, ContainerSpan span, const OpenedContainer& c) {
     const std::filesystem::path folder = in_.outputFolder;
-    const std::string name = parts_.name;
+    const std::string name = in_.outputName.empty() ? parts_.name : in_.outputName;
     const std::string extension = c.extension;
     const platform::StagedOutput::NameCandidate finalNames = [folder, name, extension](unsigned n) {
       return DecryptedCandidate(folder, name, extension, n);

@@ -21,6 +21,9 @@ struct DecryptJobInput {
   std::uint64_t containerStart = 0;
   std::uint64_t containerSize = 0;     // 0: the whole source
   std::string carriedName;             // the carried file's name, for the log
+  // The decrypted file's name without its stored extension; empty: the
+  // source's name without its extension.
+  std::string outputName;
 };
 
 void RunDecryptJob(JobWindow& window, const DecryptJobInput& input);

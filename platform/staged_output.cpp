@@ -46,6 +46,15 @@ std::filesystem::path StagedOutput::Commit(const NameCandidate& candidate) {
   throw IoError("no free output name");
 }
 
+void StagedOutput::CommitReplacing(const std::filesystem::path& target) {
+  file_->Close();
+  file_.reset();
+  std::error_code ec;
+  std::filesystem::rename(temporary_, target, ec);  // an atomic replace on both systems
+  if (ec) throw IoError("cannot replace " + target.string());
+  done_ = true;
+}
+
 void StagedOutput::Discard() noexcept {
   if (done_) return;
   done_ = true;

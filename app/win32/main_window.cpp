@@ -527,6 +527,15 @@ void MainWindow::OnCommand(int id, int code, HWND) {
     case kIdSf:
       if (code == BN_CLICKED) SfClick(true);
       return;
+    case kIdButton6:
+      if (code == BN_CLICKED) Button6Click();
+      return;
+    case kIdButton7:
+      if (code == BN_CLICKED) Button7Click();
+      return;
+    case kIdButton8:
+      if (code == BN_CLICKED) Button8Click();
+      return;
     case kIdRgysl0:
     case kIdRgysl1:
     case kIdRgysl2:

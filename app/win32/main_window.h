@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -33,6 +34,7 @@
 #include "engine/job_state.h"
 #include "engine/job_window.h"
 #include "engine/zn_zip.h"
+#include "sfx/detect.h"
 #include "utils/update/update_settings.h"
 #include "utils/win32/http_get.h"
 
@@ -55,6 +57,9 @@ struct WindowGroup {
   MainWindow* primary = nullptr;
   // The web sites of the update check and the links.
   WebSites sites;
+  // The program file that windows look into for a carried package; empty:
+  // the running program's own file.
+  std::filesystem::path ownProgram;
 };
 
 class MainWindow final : public Window, public engine::JobHost {
@@ -234,6 +239,14 @@ class MainWindow final : public Window, public engine::JobHost {
   std::wstring PreselectedFile() const;
   std::optional<std::string> KeyBytesOrNotice(int box, const char* refusal);
 
+  // main_window_sfx.cpp: self-decrypting packages.
+  std::filesystem::path OwnProgram() const;
+  void DetectOwnPackage();
+  void Button6Click();
+  void Button7Click();
+  void Button8Click();
+  bool StartSfxCreate(const std::filesystem::path& file, const std::filesystem::path& outputFolder);
+
   // main_window_host.cpp: the hand-over to the user-interface thread.
   void RunOnUiThread(const std::function<void()>& action);
   void PumpMessages();
@@ -320,6 +333,7 @@ class MainWindow final : public Window, public engine::JobHost {
   std::map<int, std::wstring> hints_;
   std::string outputFolder_;
   bool carriesPackage_ = false;
+  sfx::PackageInfo package_;  // what the program's own file carries
   bool siteLabelPressed_[2] = {false, false};
 
   // Key boxes: 0 = jm1, 1 = jm2.

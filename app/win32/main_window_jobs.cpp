@@ -44,7 +44,7 @@ bool IsExistingFolder(std::string_view path) {
 // The later subsystems own these controls' commands; until they exist the
 // job lock leaves them disabled.
 bool Available(LockedControl control) {
-  return control != LockedControl::kButton6 && control != LockedControl::kDelfl && control != LockedControl::kMD51;
+  return control != LockedControl::kDelfl && control != LockedControl::kMD51;
 }
 
 }  // namespace
@@ -261,6 +261,8 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files) {
         input.outputFolder = outputFolder;
         input.offerOldVersions = target->hiddenClickCount_ > kOldVersionClicks;
         started = target->StartWorker([target, input] { engine::RunEncryptJob(target->jobWindow_, input); });
+      } else if (button == kIdButton6) {
+        started = target->StartSfxCreate(file, outputFolder);
       } else {
         engine::DecryptJobInput input;
         input.source = file;
@@ -274,10 +276,11 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files) {
     }
     state_.idleFlag = true;
   } catch (const std::exception&) {
-    (encrypting ? state_.encryptActive : state_.decryptActive) = false;
+    (encrypting ? state_.encryptActive : button == kIdButton6 ? state_.sfxCreateActive : state_.decryptActive) = false;
     state_.idleFlag = true;
     const std::string name = current < files.size() ? platform::Narrow(files[current]) : std::string();
-    LogLine((encrypting ? text::kEncryptDispatchError : text::kDecryptDispatchError) + name);
+    LogLine((encrypting ? text::kEncryptDispatchError : button == kIdButton6 ? text::kSfxDispatchError
+                                                                             : text::kDecryptDispatchError) + name);
     if (!encrypting) group_.services.boxes.Beep();
   }
   dispatchingButton_ = 0;

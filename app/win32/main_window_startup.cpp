@@ -41,9 +41,7 @@ void MainWindow::FormCreate() {
     tag_ = 0;
   });
   step([&] { ClearJobFlags(); });
-  // A carried package is detected by the package subsystem; until it exists
-  // no program carries one.
-  carriesPackage_ = false;
+  step([&] { DetectOwnPackage(); });
   step([&] { ApplyJobLock(SetJobControlsPlan(engine::JobControl::kNone, true, carriesPackage_, closing_)); });
   step([&] { ApplyStoredSettings(); });
   step([&] {

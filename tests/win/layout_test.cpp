@@ -189,10 +189,10 @@ TEST_F(LayoutTest, StartingStatesAndRightClicks) {
   EXPECT_FALSE(Checked(Primary(), kIdCheckBox1));
   EXPECT_TRUE(Enabled(Primary(), kIdButton1));
   EXPECT_TRUE(Enabled(Primary(), kIdButton2));
-  // No package is carried; package creation is not part of the program yet.
+  // No package is carried: nothing to separate or self-decrypt; creation is open.
   EXPECT_FALSE(Enabled(Primary(), kIdButton7));
   EXPECT_FALSE(Enabled(Primary(), kIdButton8));
-  EXPECT_FALSE(Enabled(Primary(), kIdButton6));
+  EXPECT_TRUE(Enabled(Primary(), kIdButton6));
 
   // A right-click on the top panel (or a control on it) opens PopupMenu1,
   // on the log list PopupMenu3, on the key box PopupMenu2; below the panel nothing.

@@ -333,6 +333,7 @@ class WindowTest : public testing::Test {
         GetModuleHandleW(nullptr), app::Services{dialogs_, boxes_, menus_, shell_, clock_, store_},
         std::move(arguments));
     group_->sites = sites_;
+    group_->ownProgram = ownProgram_;
     primary_ = std::make_unique<app::MainWindow>(*group_, true);
     group_->primary = primary_.get();
     primary_->Create();
@@ -387,6 +388,8 @@ class WindowTest : public testing::Test {
   app::RegistrySettingsStore store_;
   std::unique_ptr<app::WindowGroup> group_;
   std::unique_ptr<app::MainWindow> primary_;
+  // The program file the windows look into for a package (empty: the test program).
+  fs::path ownProgram_;
   fs::path folder_;
 };
 

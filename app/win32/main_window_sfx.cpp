@@ -1,0 +1,141 @@
+// Self-decrypting packages in the main window: detection of a carried
+// package at creation, the creation batch (Button6), separation (Button8)
+// and self-decryption (Button7). The jobs themselves are portable (sfx/).
+#include <windows.h>
+
+#include <filesystem>
+
+#include "app/win32/main_window.h"
+#include "app/win32/main_window_ids.h"
+#include "app/win32/ui_texts.h"
+#include "engine/output_names.h"
+#include "platform/paths.h"
+#include "platform/win32/wide.h"
+#include "sfx/create_job.h"
+#include "sfx/package_names.h"
+#include "sfx/self_decrypt.h"
+#include "sfx/separate_job.h"
+
+namespace app {
+
+namespace {
+
+constexpr wchar_t kSfxCreateTitle[] = L"选择已加密文件创建自解密文件(可多选):";
+constexpr wchar_t kJmzFilter[] = L"jmz加密文件(*.jmz)|*.jmz|全部文件(*.*)|*.*";
+constexpr wchar_t kSeparateTitle[] = L"分离后的文件保存为";
+constexpr wchar_t kSelfDecryptTitle[] = L"自解密后的文件保存为:";
+
+std::filesystem::path RunningProgram() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace
+
+std::filesystem::path MainWindow::OwnProgram() const {
+  return group_.ownProgram.empty() ? RunningProgram() : group_.ownProgram;
+}
+
+void MainWindow::DetectOwnPackage() {
+  package_ = sfx::DetectPackage(*this, OwnProgram());
+  carriesPackage_ = package_.Present();
+}
+
+bool MainWindow::StartSfxCreate(const std::filesystem::path& file, const std::filesystem::path& outputFolder) {
+  const sfx::SfxCreateInput input{file, OwnProgram(), outputFolder};
+  return StartWorker([this, input] { sfx::PrepareSfxJob(jobWindow_, input); });
+}
+
+void MainWindow::Button6Click() {
+  if (ButtonTag(kIdButton6) == 1) {
+    sfx::CancelSfxCreate(jobWindow_, jobDisplayPath_);
+    return;
+  }
+  if (dispatchingButton_ == kIdButton6) {
+    state_.idleFlag = true;
+    return;
+  }
+  if (dispatchingButton_ != 0 || (workerRunning_ && state_.Busy())) {
+    group_.services.boxes.Beep();
+    return;
+  }
+  if (!WaitForWorker()) return;
+  Hold hold(*this);
+  ResetJobs();
+  FileDialogRequest request{kSfxCreateTitle, kJmzFilter, 1, PreselectedFile()};
+  SetStatusPanelText(L"");
+  const std::optional<std::vector<std::wstring>> files = group_.services.dialogs.OpenFiles(Handle(), request);
+  if (!files || files->empty() || closing_) return;
+  DispatchBatch(kIdButton6, *files);
+}
+
+void MainWindow::Button8Click() {
+  const std::string name = sfx::UsableCarriedName(package_.carriedName);
+  if (ButtonTag(kIdButton8) == 1) {
+    sfx::CancelSeparate(jobWindow_, name);
+    return;
+  }
+  if (!carriesPackage_ || dispatchingButton_ != 0 || (workerRunning_ && state_.Busy())) {
+    group_.services.boxes.Beep();
+    return;
+  }
+  if (!WaitForWorker()) return;
+  Hold hold(*this);
+  try {
+    ResetJobs();
+    SetStatusPanelText(platform::Widen(sfx::PackageStatusText(package_, name)));
+    const std::filesystem::path suggested = OwnProgram().parent_path() / platform::Utf8ToPath(name);
+    FileDialogRequest request{kSeparateTitle, kJmzFilter, 1, suggested.wstring()};
+    const std::optional<SavedFile> saved = group_.services.dialogs.SaveFile(Handle(), request);
+    if (!saved || closing_) return;
+    const sfx::SeparateInput input{OwnProgram(), package_, std::filesystem::path(saved->path)};
+    if (!StartWorker([this, input] { sfx::SeparatePackage(jobWindow_, input); }))
+      throw std::runtime_error("the window cannot start a job");
+  } catch (const std::exception&) {
+    state_.separateActive = false;
+    LogLine("分离自解密文件出错!已停止:可能要分离的文件(自身程序)正在被使用读写等:" +
+            engine::DisplayPath(OwnProgram()));
+    SetJobControls(engine::JobControl::kButton8, true);
+  }
+}
+
+void MainWindow::Button7Click() {
+  const std::string name = sfx::UsableCarriedName(package_.carriedName);
+  if (ButtonTag(kIdButton7) == 1) {
+    sfx::CancelSelfDecrypt(jobWindow_, name);
+    return;
+  }
+  if (!carriesPackage_ || dispatchingButton_ != 0 || (workerRunning_ && state_.Busy())) {
+    group_.services.boxes.Beep();
+    return;
+  }
+  const std::optional<std::string> key = KeyBytesOrNotice(kIdJm2, text::kDecryptKeyNotGbk);
+  if (!key || !WaitForWorker()) return;
+  Hold hold(*this);
+  try {
+    ResetJobs();
+    SetStatusPanelText(platform::Widen(sfx::PackageStatusText(package_, name)));
+    const std::string base = engine::SplitFileName(platform::Utf8ToPath(name)).name;
+    const std::filesystem::path suggested = OwnProgram().parent_path() / platform::Utf8ToPath(base);
+    FileDialogRequest request{kSelfDecryptTitle, text::kAllFilesFilter, 1, suggested.wstring()};
+    const std::optional<SavedFile> saved = group_.services.dialogs.SaveFile(Handle(), request);
+    if (!saved || closing_) return;
+    const sfx::SelfDecryptInput input{OwnProgram(), package_, std::filesystem::path(saved->path), *key};
+    if (!StartWorker([this, input] { sfx::SelfDecrypt(jobWindow_, input); }))
+      throw std::runtime_error("the window cannot start a job");
+  } catch (const std::exception&) {
+    state_.decryptActive = false;
+    LogLine("自解密文件出错!已停止:" + name);
+    SetJobControls(engine::JobControl::kButton7, true);
+  }
+}
+
+}  // namespace app

@@ -1,0 +1,16 @@
+// jmz sfx-create, sfx-separate and sfx-decrypt: self-decrypting packages at
+// the terminal, with the window's names and log lines.
+#pragma once
+
+#include <string>
+
+#include "cli/options.h"
+
+namespace cli {
+
+// Each returns true when every file succeeded.
+bool RunSfxCreate(const Options& options);
+bool RunSfxSeparate(const Options& options);
+bool RunSfxDecrypt(const Options& options, const std::string& key);
+
+}  // namespace cli

@@ -1,0 +1,27 @@
+// Self-decryption: the file a package carries decrypted in place, through
+// the decryption job, never separated first.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "engine/job_window.h"
+#include "sfx/detect.h"
+
+namespace sfx {
+
+struct SelfDecryptInput {
+  std::filesystem::path package;  // the package file
+  PackageInfo info;               // from DetectPackage on it
+  std::filesystem::path chosen;   // the save dialog's name; the stored extension is appended
+  std::string decryptKey;         // GBK bytes of the decrypt key box
+};
+
+// The decryption job on the carried container (from the image's end plus
+// the header, `carriedSize` long), on the job's worker thread.
+void SelfDecrypt(engine::JobWindow& window, const SelfDecryptInput& input);
+
+// Button7Click while the button cancels the running self-decryption.
+void CancelSelfDecrypt(engine::JobWindow& window, const std::string& carriedName);
+
+}  // namespace sfx

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "hexeditor/win32/hex_view_window.h"
+#include "tests/win/format_dialog_answer.h"
 #include "tests/win/window_fixture.h"
 
 namespace {
@@ -228,7 +229,13 @@ TEST_F(HexViewTest, CopyAndPasteBetweenTwoWindowsThroughTheClipboard) {
   target->Editor().SetClipboardAsHexText(true);
   target->Editor().SetBytesPerUnit(2);
   target->Editor().SetCaretPosition(0, false);
+  // Text from another program comes with the formats the system adds to it,
+  // so the editor asks which one to take.
+  wintest::FormatDialogAnswer answer{L"Text", true};
+  wintest::AnswerNextFormatDialog(answer);
   target->OnCommand(hexwin::kIdN11);
+  EXPECT_TRUE(answer.shown);
+  EXPECT_TRUE(answer.hexTextAtStart);
   EXPECT_EQ(target->Editor().DataSize(), 9);
   EXPECT_EQ(target->Editor().GetByte(3), 0xAB);
 

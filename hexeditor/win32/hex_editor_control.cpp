@@ -3,8 +3,10 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <system_error>
 
+#include "hexeditor/win32/ole_formats.h"
 #include "platform/win32/wide.h"
 
 namespace hexwin {
@@ -12,6 +14,8 @@ namespace hexwin {
 namespace {
 
 constexpr int kIconSize = 10;
+constexpr UINT_PTR kAutoScrollTimer = 1;
+constexpr UINT kAutoScrollMs = 60;
 constexpr int kIconCount = 20;
 
 void FillRectColor(HDC dc, const RECT& r, COLORREF color) {
@@ -56,7 +60,11 @@ HBITMAP DrawBookmarkStrip(HDC reference) {
 
 }  // namespace
 
-HexEditorControl::HexEditorControl() { editor_.SetHost(this); }
+HexEditorControl::HexEditorControl() {
+  editor_.SetHost(this);
+  site_.editor = &editor_;
+  site_.viewChanged = [this] { CaretMoved(); };
+}
 
 HexEditorControl::~HexEditorControl() {
   editor_.SetHost(nullptr);
@@ -101,6 +109,7 @@ LRESULT CALLBACK HexEditorControl::Procedure(HWND hwnd, UINT message, WPARAM wPa
     self = static_cast<HexEditorControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
     self->editor_.SetWindow(hwnd);
+    self->site_.window = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -189,12 +198,24 @@ LRESULT HexEditorControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       SetFocus(hwnd_);
       SetCapture(hwnd_);
       editor_.MouseDown(hexed::MouseButton::kLeft, MouseShift(wParam), HitAt(lParam), message == WM_LBUTTONDBLCLK);
+      if (message == WM_LBUTTONDOWN) ArmDrag(lParam);
       CaretMoved();
       return 0;
     case WM_RBUTTONDOWN:
       SetFocus(hwnd_);
       return 0;
     case WM_MOUSEMOVE:
+      if ((wParam & MK_LBUTTON) && dragArmed_) {
+        if (DragDistanceReached(lParam)) {
+          dragArmed_ = false;
+          ReleaseCapture();
+          StartDrag();
+          // Ends the press in the model without treating it as a click.
+          editor_.MouseUp(hexed::MouseButton::kLeft, 0, hexed::CellHit{-1, -1, false});
+          CaretMoved();
+        }
+        return 0;
+      }
       if (wParam & MK_LBUTTON) {
         const int y = GET_Y_LPARAM(lParam);
         RECT r{};
@@ -204,9 +225,25 @@ LRESULT HexEditorControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         if (y >= r.bottom) editor_.SetTopRow(editor_.TopRow() + 1);
         editor_.MouseMove(MouseShift(wParam), HitAt(lParam));
         CaretMoved();
+        // Outside the rows the view keeps scrolling while the button is held.
+        const bool outside = y < editor_.RowHeight(0) || y >= r.bottom;
+        if (outside != autoScrolling_) {
+          autoScrolling_ = outside;
+          if (outside) {
+            SetTimer(hwnd_, kAutoScrollTimer, kAutoScrollMs, nullptr);
+          } else {
+            KillTimer(hwnd_, kAutoScrollTimer);
+          }
+        }
       }
       return 0;
+    case WM_TIMER:
+      if (wParam == kAutoScrollTimer) OnAutoScrollTimer();
+      return 0;
     case WM_LBUTTONUP:
+      dragArmed_ = false;
+      if (autoScrolling_) KillTimer(hwnd_, kAutoScrollTimer);
+      autoScrolling_ = false;
       ReleaseCapture();
       editor_.MouseUp(hexed::MouseButton::kLeft, MouseShift(wParam), HitAt(lParam));
       CaretMoved();
@@ -239,6 +276,8 @@ LRESULT HexEditorControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       OnScroll(SB_HORZ, LOWORD(wParam));
       return 0;
     case WM_DESTROY:
+      RevokeDropTarget();
+      KillTimer(hwnd_, kAutoScrollTimer);
       DestroySystemCaret();
       // Closing the window that holds the clipboard data empties the clipboard.
       editor_.ReleaseClipboard();
@@ -549,6 +588,64 @@ void HexEditorControl::PaintCell(HDC dc, int col, int row) {
     RECT mark{r.left, r.top, r.left + 2, r.bottom};
     FillRectColor(dc, mark, v.textColor);
   }
+}
+
+// --- drag-and-drop ------------------------------------------------------------------
+
+void HexEditorControl::SetOleDragDrop(bool on) {
+  oleDragDrop_ = on;
+  if (on) {
+    RegisterDropTarget();
+  } else {
+    RevokeDropTarget();
+  }
+}
+
+void HexEditorControl::RegisterDropTarget() {
+  if (hwnd_ == nullptr || dropTarget_ != nullptr || !EnsureOle()) return;
+  auto* target = new EditorDropTarget(site_);
+  if (RegisterDragDrop(hwnd_, target) != S_OK) {
+    target->Release();
+    return;
+  }
+  dropTarget_ = target;
+}
+
+void HexEditorControl::RevokeDropTarget() {
+  if (dropTarget_ == nullptr) return;
+  RevokeDragDrop(hwnd_);
+  dropTarget_->Release();
+  dropTarget_ = nullptr;
+}
+
+void HexEditorControl::ArmDrag(LPARAM lParam) {
+  dragArmed_ = false;
+  if (!oleDragDrop_ || editor_.SelectionMode() || editor_.SelCount() == 0) return;
+  // The model leaves the selection standing for a press on it.
+  dragArmed_ = editor_.CursorAt(HitAt(lParam), 0) == hexed::MouseCursor::kArrow;
+  dragFrom_ = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
+bool HexEditorControl::DragDistanceReached(LPARAM lParam) const {
+  return std::abs(GET_X_LPARAM(lParam) - dragFrom_.x) >= GetSystemMetrics(SM_CXDRAG) ||
+         std::abs(GET_Y_LPARAM(lParam) - dragFrom_.y) >= GetSystemMetrics(SM_CYDRAG);
+}
+
+DWORD HexEditorControl::StartDrag() { return DragSelection(site_); }
+
+void HexEditorControl::OnAutoScrollTimer() {
+  if ((GetKeyState(VK_LBUTTON) & 0x8000) == 0 || GetCapture() != hwnd_) {
+    KillTimer(hwnd_, kAutoScrollTimer);
+    autoScrolling_ = false;
+    return;
+  }
+  POINT p{};
+  GetCursorPos(&p);
+  ScreenToClient(hwnd_, &p);
+  RECT r{};
+  GetClientRect(hwnd_, &r);
+  p.y = std::clamp<LONG>(p.y, editor_.RowHeight(0) - 1, r.bottom);
+  SendMessageW(hwnd_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, p.y));
 }
 
 }  // namespace hexwin

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "hexeditor/win32/clipboard_editor.h"
+#include "hexeditor/win32/hex_drag_drop.h"
 
 namespace hexwin {
 
@@ -30,6 +31,16 @@ class HexEditorControl final : public hexed::HexEditorHost {
   void Create(HWND parent, int id, const RECT& bounds);
   HWND Handle() const { return hwnd_; }
   ClipboardEditor& Editor() { return editor_; }
+
+  // Registers the control as a drop target and lets the selection be
+  // dragged out; off by default.
+  bool OleDragDrop() const { return oleDragDrop_; }
+  void SetOleDragDrop(bool on);
+  // The registered drop target (null while OleDragDrop is off).
+  IDropTarget* DropTarget() const { return dropTarget_; }
+  // Drags the selection now (a press on the selection and a move by the
+  // drag distance start it); returns the effect.
+  DWORD StartDrag();
 
   // Message boxes the model asks for (text in UTF-8); MessageBoxW when unset.
   std::function<void(const std::string&)> onShowMessage;
@@ -59,8 +70,22 @@ class HexEditorControl final : public hexed::HexEditorHost {
   static hexed::ShiftState KeyShift();
   static hexed::ShiftState MouseShift(WPARAM wParam);
 
+  void RegisterDropTarget();
+  void RevokeDropTarget();
+  // Arms a drag for a press on the selection; starts it once the mouse
+  // moved by the system drag distance.
+  void ArmDrag(LPARAM lParam);
+  bool DragDistanceReached(LPARAM lParam) const;
+  void OnAutoScrollTimer();
+
   ClipboardEditor editor_;
   HWND hwnd_ = nullptr;
+  bool oleDragDrop_ = false;
+  DropSite site_;
+  EditorDropTarget* dropTarget_ = nullptr;
+  bool dragArmed_ = false;
+  POINT dragFrom_{};
+  bool autoScrolling_ = false;
   HFONT font_ = nullptr;
   HBITMAP caretBitmap_ = nullptr;
   HBITMAP bookmarks_ = nullptr;

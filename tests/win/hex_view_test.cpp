@@ -231,7 +231,9 @@ TEST_F(HexViewTest, CopyAndPasteBetweenTwoWindowsThroughTheClipboard) {
   target->Editor().SetCaretPosition(0, false);
   // Text from another program comes with the formats the system adds to it,
   // so the editor asks which one to take.
-  wintest::FormatDialogAnswer answer{L"Text", true};
+  wintest::FormatDialogAnswer answer;
+  answer.pick = L"Text";
+  answer.hexText = true;
   wintest::AnswerNextFormatDialog(answer);
   target->OnCommand(hexwin::kIdN11);
   EXPECT_TRUE(answer.shown);

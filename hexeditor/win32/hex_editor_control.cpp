@@ -16,7 +16,6 @@ namespace {
 constexpr int kIconSize = 10;
 constexpr UINT_PTR kAutoScrollTimer = 1;
 constexpr UINT kAutoScrollMs = 60;
-constexpr int kIconCount = 20;
 
 void FillRectColor(HDC dc, const RECT& r, COLORREF color) {
   SetBkColor(dc, color);
@@ -32,30 +31,31 @@ void Line(HDC dc, int x1, int y1, int x2, int y2, COLORREF color) {
   DeleteObject(pen);
 }
 
-// The bookmark strip: 20 icons of 10 × 10, a numbered flag each; blue ones
-// for bookmarks set in the hex field, green ones for the character field.
-// The top-left pixel's colour (magenta) is transparent.
-HBITMAP DrawBookmarkStrip(HDC reference) {
-  HDC dc = CreateCompatibleDC(reference);
-  HBITMAP strip = CreateCompatibleBitmap(reference, kIconSize * kIconCount, kIconSize);
-  HGDIOBJ old = SelectObject(dc, strip);
-  RECT all{0, 0, kIconSize * kIconCount, kIconSize};
-  FillRectColor(dc, all, RGB(255, 0, 255));
-  HFONT font = CreateFontW(-9, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0, L"Arial");
-  HGDIOBJ oldFont = SelectObject(dc, font);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(255, 255, 255));
-  for (int i = 0; i < kIconCount; ++i) {
-    RECT r{i * kIconSize + 1, 1, i * kIconSize + kIconSize - 1, kIconSize - 1};
-    FillRectColor(dc, r, i < 10 ? RGB(0, 0, 192) : RGB(0, 128, 0));
-    const wchar_t digit = static_cast<wchar_t>(L'0' + i % 10);
-    DrawTextW(dc, &digit, 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
+// The bookmark strip from the program's resources; null when it is missing
+// or not 200 × 10 pixels.
+HBITMAP LoadBookmarkStrip() {
+  auto* strip = static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), L"BOOKMARKICONS", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (strip == nullptr) return nullptr;
+  BITMAP info{};
+  GetObjectW(strip, sizeof info, &info);
+  try {
+    hexed::TCustomQDHexEditor::CheckBookmarkBitmap(info.bmWidth, info.bmHeight);
+  } catch (const std::exception&) {
+    DeleteObject(strip);
+    return nullptr;
   }
-  SelectObject(dc, oldFont);
-  DeleteObject(font);
+  return strip;
+}
+
+// The colour of the strip's top-left pixel, which is transparent.
+COLORREF TopLeftColor(HDC reference, HBITMAP strip) {
+  HDC dc = CreateCompatibleDC(reference);
+  HGDIOBJ old = SelectObject(dc, strip);
+  const COLORREF color = GetPixel(dc, 0, 0);
   SelectObject(dc, old);
   DeleteDC(dc);
-  return strip;
+  return color;
 }
 
 }  // namespace
@@ -94,9 +94,12 @@ void HexEditorControl::Create(HWND parent, int id, const RECT& bounds) {
                               bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
   if (hwnd == nullptr) throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "CreateWindowExW");
-  HDC dc = GetDC(hwnd_);
-  bookmarks_ = DrawBookmarkStrip(dc);
-  ReleaseDC(hwnd_, dc);
+  bookmarks_ = LoadBookmarkStrip();
+  if (bookmarks_ != nullptr) {
+    HDC dc = GetDC(hwnd_);
+    iconTransparent_ = TopLeftColor(dc, bookmarks_);
+    ReleaseDC(hwnd_, dc);
+  }
   FontChanged();
   RECT client{};
   GetClientRect(hwnd_, &client);
@@ -512,9 +515,10 @@ void HexEditorControl::Paint(HDC target, const RECT& update) {
 }
 
 void HexEditorControl::DrawBookmarkIcon(HDC dc, int icon, int x, int y) {
+  if (bookmarks_ == nullptr) return;
   HDC src = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(src, bookmarks_);
-  TransparentBlt(dc, x, y, kIconSize, kIconSize, src, icon * kIconSize, 0, kIconSize, kIconSize, RGB(255, 0, 255));
+  TransparentBlt(dc, x, y, kIconSize, kIconSize, src, icon * kIconSize, 0, kIconSize, kIconSize, iconTransparent_);
   SelectObject(src, old);
   DeleteDC(src);
 }
@@ -543,6 +547,15 @@ void HexEditorControl::PaintCell(HDC dc, int col, int row) {
       const char narrow = static_cast<char>(v.ch);
       if (MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &ch, 1) != 1) ch = L'.';
     }
+    if (OnDrawCell) {
+      // The handler may change the text (its first character counts) or
+      // draw the cell itself.
+      std::wstring text(1, ch);
+      bool defaultDraw = true;
+      OnDrawCell(dc, col, row, text, r, defaultDraw);
+      if (!defaultDraw) return PaintCellDecorations(dc, col, r, v);
+      if (!text.empty()) ch = text[0];
+    }
     RECT box{r.left, r.top, std::min(r.left + cw, r.right), r.bottom};
     HFONT shrunk = nullptr;
     HGDIOBJ oldFont = nullptr;
@@ -569,6 +582,10 @@ void HexEditorControl::PaintCell(HDC dc, int col, int row) {
       DeleteObject(shrunk);
     }
   }
+  PaintCellDecorations(dc, col, r, v);
+}
+
+void HexEditorControl::PaintCellDecorations(HDC dc, int col, const RECT& r, const hexed::CellView& v) {
   if (v.frame != hexed::FrameKind::kNone) {
     RECT frame = r;
     for (int i = 1; i < v.frameSpan; ++i) frame.right += editor_.ColWidth(col + i);

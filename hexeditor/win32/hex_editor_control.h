@@ -42,6 +42,11 @@ class HexEditorControl final : public hexed::HexEditorHost {
   // drag distance start it); returns the effect.
   DWORD StartDrag();
 
+  // Runs before a data cell's character is drawn: col, row, the text (its
+  // first character is drawn), the cell rectangle; clearing defaultDraw
+  // leaves the character to the handler.
+  std::function<void(HDC dc, int col, int row, std::wstring& text, const RECT& rect, bool& defaultDraw)> OnDrawCell;
+
   // Message boxes the model asks for (text in UTF-8); MessageBoxW when unset.
   std::function<void(const std::string&)> onShowMessage;
 
@@ -61,6 +66,8 @@ class HexEditorControl final : public hexed::HexEditorHost {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC target, const RECT& update);
   void PaintCell(HDC dc, int col, int row);
+  // Frames, grid lines and the drop mark over a painted cell.
+  void PaintCellDecorations(HDC dc, int col, const RECT& r, const hexed::CellView& v);
   void DrawBookmarkIcon(HDC dc, int icon, int x, int y);
   void UpdateScrollBars();
   void OnScroll(int bar, int code);
@@ -88,7 +95,8 @@ class HexEditorControl final : public hexed::HexEditorHost {
   bool autoScrolling_ = false;
   HFONT font_ = nullptr;
   HBITMAP caretBitmap_ = nullptr;
-  HBITMAP bookmarks_ = nullptr;
+  HBITMAP bookmarks_ = nullptr;  // the "BOOKMARKICONS" strip
+  COLORREF iconTransparent_ = RGB(255, 0, 255);
   bool focused_ = false;
   bool caretCreated_ = false;
   int busy_ = 0;

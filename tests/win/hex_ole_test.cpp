@@ -206,3 +206,26 @@ TEST_F(HexDropTest, DraggingTheSelectionWithinOneEditorIsOneUndoStep) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HexBookmarkIcons, TheStripIsAResourceOfTwentyIconsWithATransparentCorner) {
+  auto* strip = static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), L"BOOKMARKICONS", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  ASSERT_NE(strip, nullptr);
+  BITMAP info{};
+  GetObjectW(strip, sizeof info, &info);
+  EXPECT_NO_THROW(hexed::TCustomQDHexEditor::CheckBookmarkBitmap(info.bmWidth, info.bmHeight));
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, strip);
+  const COLORREF corner = GetPixel(dc, 0, 0);
+  // Every icon has pixels other than the transparent colour, and the two
+  // halves differ (hex field and character field).
+  for (int icon = 0; icon < 20; ++icon) EXPECT_NE(GetPixel(dc, icon * 10 + 4, 5), corner) << icon;
+  EXPECT_NE(GetPixel(dc, 1, 1), GetPixel(dc, 101, 1));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(strip);
+}
+
+}  // namespace

@@ -175,6 +175,7 @@ TEST_F(HexViewTest, DISABLED_ShowForScreenshot) {
   e.SetBookmark(2, 100, true);
   e.SetCaretPosition(70, false);
   e.SetSelection(70, 90);
+  e.SetDropTarget(2 + 2 * 5, 7);  // the mark a drag-and-drop shows
   InvalidateRect(editor, nullptr, FALSE);
   wintest::PumpFor(20000);
 }

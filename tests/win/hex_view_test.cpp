@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <set>
 
 #include "hexeditor/win32/hex_view_window.h"
 #include "tests/win/format_dialog_answer.h"
@@ -250,6 +251,46 @@ TEST_F(HexViewTest, CopyAndPasteBetweenTwoWindowsThroughTheClipboard) {
   EXPECT_FALSE(IsClipboardFormatAvailable(hexwin::PrivateClipboardFormat()));
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
   EXPECT_EQ(boxes_.beeps, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HexViewTest, OnDrawCellSeesEachDataCellsTextAndMayReplaceIt) {
+  StartPrimary();
+  const fs::path a = File(L"draw.bin");
+  wintest::WriteFileBytes(a, "AB");
+  hexwin::HexViewWindow* view = OpenOne(a);
+  ASSERT_NE(view, nullptr);
+  hexwin::HexEditorControl& control = view->EditorControl();
+  const int bpr = view->Editor().BytesPerRow();
+  std::vector<std::pair<int, std::wstring>> seen;  // column and text in row 2
+  control.OnDrawCell = [&](HDC, int col, int row, std::wstring& text, const RECT&, bool& defaultDraw) {
+    if (row == 2) seen.emplace_back(col, text);
+    defaultDraw = true;
+  };
+  RedrawWindow(control.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  // Two bytes: four nibble cells and two character cells, nothing beyond the data.
+  const std::vector<std::pair<int, std::wstring>> expected = {
+      {2, L"4"}, {3, L"1"}, {4, L"4"}, {5, L"2"}, {hexed::FirstCharColumn(bpr), L"A"}, {hexed::FirstCharColumn(bpr) + 1, L"B"}};
+  EXPECT_EQ(seen, expected);
+
+  // The character drawn follows the handler: a blank leaves only the fill.
+  // The second byte's cell: the first one carries the caret's frame.
+  const auto cell = view->Editor().CellRect(hexed::FirstCharColumn(bpr) + 1, 2);
+  auto colours = [&](const wchar_t* replacement) {
+    control.OnDrawCell = [&](HDC, int, int, std::wstring& text, const RECT&, bool&) { text = replacement; };
+    RedrawWindow(control.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(control.Handle());
+    std::set<COLORREF> seenColours;
+    for (int y = cell[1]; y < cell[3]; ++y)
+      for (int x = cell[0]; x < cell[2]; ++x) seenColours.insert(GetPixel(dc, x, y));
+    ReleaseDC(control.Handle(), dc);
+    return seenColours.size();
+  };
+  EXPECT_EQ(colours(L" "), 1u);
+  EXPECT_GT(colours(L"W"), 1u);
 }
 
 }  // namespace

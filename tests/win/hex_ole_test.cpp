@@ -135,6 +135,21 @@ TEST(HexFormatDialog, ListsTheOfferedFormatsAndStoresTheHexTextBox) {
   EXPECT_EQ(e.UndoDescription(), "Paste from clipboard");
 }
 
+TEST(HexClipboard, AnEditorGoingAwayFlushesOrEmptiesItsCopy) {
+  for (const bool flush : {true, false}) {
+    {
+      hexwin::ClipboardEditor e;
+      LoadBytes(e, "abc");
+      e.SelectAll();
+      e.SetFlushClipboardAtShutDown(flush);
+      e.CopyToClipboard();
+      ASSERT_TRUE(IsClipboardFormatAvailable(hexwin::PrivateClipboardFormat()));
+    }
+    EXPECT_EQ(IsClipboardFormatAvailable(hexwin::PrivateClipboardFormat()) != FALSE, flush) << flush;
+    EXPECT_EQ(IsClipboardFormatAvailable(CF_TEXT) != FALSE, flush) << flush;
+  }
+}
+
 class HexDropTest : public wintest::WindowTest {
  protected:
   void TearDown() override {

@@ -3,6 +3,7 @@
 // drop target, including a real drag of the selection within one editor.
 #include <windows.h>
 #include <ole2.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +149,50 @@ TEST(HexClipboard, AnEditorGoingAwayFlushesOrEmptiesItsCopy) {
     EXPECT_EQ(IsClipboardFormatAvailable(hexwin::PrivateClipboardFormat()) != FALSE, flush) << flush;
     EXPECT_EQ(IsClipboardFormatAvailable(CF_TEXT) != FALSE, flush) << flush;
   }
+}
+
+class HexImportTest : public wintest::WindowTest {};
+
+TEST_F(HexImportTest, DroppedFilesGiveTheirContentAndABitmapItsFile) {
+  const fs::path a = File(L"一.bin"), b = File(L"b.bin");
+  wintest::WriteFileBytes(a, "abc");
+  wintest::WriteFileBytes(b, "XY");
+  const std::wstring names = a.wstring() + L'\0' + b.wstring() + L'\0' + L'\0';
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
+  GlobalUnlock(block);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  SetClipboardData(CF_HDROP, block);
+  CloseClipboard();
+  hexwin::ClipboardEditor e;
+  LoadBytes(e, "");
+  e.PasteFromClipboard();
+  ASSERT_EQ(e.DataSize(), 5) << "files come before every other format, without a question";
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(e.Data()), 5), "abcXY");
+
+  // A 3 × 2 bitmap: the picture saved as a bitmap file.
+  HDC screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 3, 2);
+  ReleaseDC(nullptr, screen);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  SetClipboardData(CF_BITMAP, bitmap);
+  CloseClipboard();
+  hexwin::ClipboardEditor picture;
+  LoadBytes(picture, "");
+  wintest::FormatDialogAnswer answer;
+  answer.pick = L"Bitmap Picture";
+  wintest::AnswerNextFormatDialog(answer);
+  picture.PasteFromClipboard();
+  EXPECT_TRUE(answer.shown) << "the system adds a device-independent bitmap";
+  ASSERT_EQ(picture.DataSize(), 14 + 40 + 2 * 12);
+  EXPECT_EQ(picture.GetByte(0), 'B');
+  EXPECT_EQ(picture.GetByte(1), 'M');
+  EXPECT_EQ(picture.GetByte(18), 3) << "width";
 }
 
 class HexDropTest : public wintest::WindowTest {

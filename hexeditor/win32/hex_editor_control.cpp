@@ -104,6 +104,7 @@ void HexEditorControl::Create(HWND parent, int id, const RECT& bounds) {
   RECT client{};
   GetClientRect(hwnd_, &client);
   editor_.SetClientSize(client.right, client.bottom);
+  if (oleDragDrop_) RegisterDropTarget();  // switched on before the window existed
 }
 
 LRESULT CALLBACK HexEditorControl::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -289,3 +289,19 @@ TEST(HexBookmarkIcons, TheStripIsAResourceOfTwentyIconsWithATransparentCorner) {
 }
 
 }  // namespace
+
+namespace {
+
+// Shows the format dialog for a screenshot; it cancels itself after 15 s.
+TEST(HexFormatDialog, DISABLED_ShowForScreenshot) {
+  hexwin::ClipboardEditor e;
+  LoadBytes(e, "xyz");
+  PutUnicodeText(L"41 42");
+  SetTimer(nullptr, 0, 15000, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (HWND d = FindWindowW(L"#32770", L"Select data format")) SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
+  });
+  e.PasteFromClipboard();
+}
+
+}  // namespace

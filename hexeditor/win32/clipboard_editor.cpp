@@ -1,132 +1,100 @@
 #include "hexeditor/win32/clipboard_editor.h"
 
-#include "hexeditor/errors.h"
-
-#include <algorithm>
-#include <cstring>
+#include <cstdio>
 #include <string>
+
+#include "hexeditor/errors.h"
+#include "hexeditor/path_text.h"
+#include "hexeditor/win32/format_dialog.h"
+#include "hexeditor/win32/hex_data_object.h"
+#include "hexeditor/win32/ole_formats.h"
+#include "hexeditor/win32/ole_import.h"
+#include "platform/win32/wide.h"
 
 namespace hexwin {
 
 namespace {
 
-constexpr std::uint32_t kPrivateVersion = 65537;  // 1 in each 16-bit half
+namespace clip = hexed::clip;
 
-HGLOBAL GlobalCopy(const void* data, std::size_t n) {
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, n > 0 ? n : 1);
-  if (block == nullptr) return nullptr;
-  void* p = GlobalLock(block);
-  if (n > 0) std::memcpy(p, data, n);
-  GlobalUnlock(block);
-  return block;
-}
-
-void Put(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-std::uint32_t Get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// The bytes of a clipboard block, empty when there is none.
-std::vector<std::uint8_t> BlockBytes(UINT format) {
-  std::vector<std::uint8_t> bytes;
-  HANDLE block = GetClipboardData(format);
-  if (block == nullptr) return bytes;
-  const auto* p = static_cast<const std::uint8_t*>(GlobalLock(block));
-  if (p == nullptr) return bytes;
-  bytes.assign(p, p + GlobalSize(block));
-  GlobalUnlock(block);
-  return bytes;
-}
-
-// Closes the clipboard on every way out.
-class OpenedClipboard {
- public:
-  explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
-  ~OpenedClipboard() {
-    if (open_) CloseClipboard();
+// Releases a COM reference on every way out.
+template <typename T>
+struct Ref {
+  T* p = nullptr;
+  ~Ref() {
+    if (p != nullptr) p->Release();
   }
-  OpenedClipboard(const OpenedClipboard&) = delete;
-  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
-  bool Open() const { return open_; }
-
- private:
-  bool open_;
 };
+
+void ThrowOle(const char* what, HRESULT hr) {
+  char code[16];
+  std::snprintf(code, sizeof code, "%08lX", static_cast<unsigned long>(hr));
+  throw hexed::EQDHexEditor(std::string(what) + " (OLE error " + code + ")");
+}
+
+// Text in the 8-bit code page (characters it lacks become '?').
+std::string Ansi(const std::string& utf8) {
+  const std::wstring wide = platform::Widen(utf8);
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
 
 }  // namespace
 
-UINT PrivateClipboardFormat() {
-  static const UINT format = RegisterClipboardFormatW(L"TQDHexeditorEx Clipboard Format");
-  return format;
-}
+UINT PrivateClipboardFormat() { return Formats().privateFormat; }
 
-UINT RegEditHexDataFormat() {
-  static const UINT format = RegisterClipboardFormatW(L"RegEdit_HexData");
-  return format;
-}
+ClipboardEditor::ClipboardEditor() { EnsureOle(); }
 
 ClipboardEditor::~ClipboardEditor() { ReleaseClipboard(); }
 
 void ClipboardEditor::ReleaseClipboard() {
-  // The system drops the ownership while the window is destroyed, so the
-  // clipboard's sequence number tells whether it still holds our copy.
-  if (copySequence_ == 0 || GetClipboardSequenceNumber() != copySequence_ || flushClipboardAtShutDown_) return;
-  copySequence_ = 0;
-  OpenedClipboard clipboard(nullptr);
-  if (clipboard.Open()) EmptyClipboard();
+  if (onClipboard_ == nullptr) return;
+  if (OleIsCurrentClipboard(onClipboard_) == S_OK) {
+    if (flushClipboardAtShutDown_) {
+      OleFlushClipboard();
+    } else {
+      OleSetClipboard(nullptr);
+    }
+  }
+  onClipboard_->Release();
+  onClipboard_ = nullptr;
+}
+
+TQDHDataObject* ClipboardEditor::MakeDataObject() const {
+  const std::string name = clip::DumpFileName(hexed::PathText(FileName().stem()));
+  return new TQDHDataObject(SelectedBytes(), SwapNibbles(), clipboardAsHexText_, Ansi(name));
+}
+
+bool ClipboardEditor::Accepts(IDataObject* data) const {
+  return !OfferedFormats(data, supportsOtherClipFormats_).empty();
+}
+
+bool ClipboardEditor::OffersFiles(IDataObject* data) const {
+  return clip::ChooseFormat(OfferedFormats(data, supportsOtherClipFormats_), supportsOtherClipFormats_) ==
+         clip::Format::kDroppedFiles;
 }
 
 bool ClipboardEditor::CanPaste() const {
   if (ReadOnlyView() || (NoSizeChange() && DataSize() == 0)) return false;
-  return IsClipboardFormatAvailable(PrivateClipboardFormat()) || IsClipboardFormatAvailable(RegEditHexDataFormat()) ||
-         IsClipboardFormatAvailable(CF_TEXT);
+  Ref<IDataObject> data;
+  if (OleGetClipboard(&data.p) != S_OK) return false;
+  return Accepts(data.p);
 }
 
 void ClipboardEditor::CopyToClipboard() {
   if (!CanCopy()) return;
-  const std::vector<std::uint8_t> bytes = SelectedBytes();
-  std::vector<std::uint8_t> own = {'Q', 'D', 'T', 'H'};
-  Put(own, kPrivateVersion);
-  Put(own, static_cast<std::uint32_t>(bytes.size()));
-  own.insert(own.end(), bytes.begin(), bytes.end());
-  std::vector<std::uint8_t> regEdit;
-  Put(regEdit, static_cast<std::uint32_t>(bytes.size()));
-  regEdit.insert(regEdit.end(), bytes.begin(), bytes.end());
-  std::string text;
-  if (clipboardAsHexText_) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    for (std::uint8_t b : bytes) {
-      const int first = SwapNibbles() ? b & 0x0F : b >> 4;
-      const int second = SwapNibbles() ? b >> 4 : b & 0x0F;
-      text += kDigits[first];
-      text += kDigits[second];
-    }
-  } else {
-    // Plain text ends at the first zero byte.
-    for (std::uint8_t b : bytes) {
-      if (b == 0) break;
-      text += static_cast<char>(b);
-    }
+  Host().SetBusyCursor(true);
+  TQDHDataObject* object = MakeDataObject();
+  const HRESULT hr = OleSetClipboard(object);
+  Host().SetBusyCursor(false);
+  if (hr != S_OK) {
+    object->Release();
+    ThrowOle("Cannot set clipboard", hr);
   }
-  {
-    OpenedClipboard clipboard(hwnd_);
-    if (!clipboard.Open() || !EmptyClipboard()) throw hexed::EQDHexEditor("Cannot open clipboard");
-    SetClipboardData(PrivateClipboardFormat(), GlobalCopy(own.data(), own.size()));
-    SetClipboardData(CF_TEXT, GlobalCopy(text.c_str(), text.size() + 1));
-    SetClipboardData(RegEditHexDataFormat(), GlobalCopy(regEdit.data(), regEdit.size()));
-  }
-  copySequence_ = GetClipboardSequenceNumber();
+  if (onClipboard_ != nullptr) onClipboard_->Release();
+  onClipboard_ = object;  // the clipboard holds its own reference
 }
 
 void ClipboardEditor::CutToClipboard() {
@@ -135,50 +103,35 @@ void ClipboardEditor::CutToClipboard() {
   DeleteSelection("Cut to clipboard");
 }
 
-std::optional<std::vector<std::uint8_t>> ClipboardEditor::ReadClipboard() const {
-  OpenedClipboard clipboard(hwnd_);
-  if (!clipboard.Open()) return std::nullopt;
-  if (IsClipboardFormatAvailable(PrivateClipboardFormat())) {
-    const std::vector<std::uint8_t> b = BlockBytes(PrivateClipboardFormat());
-    if (b.size() < 12 || std::memcmp(b.data(), "QDTH", 4) != 0 || Get32(b.data() + 4) != kPrivateVersion)
-      return std::nullopt;
-    const std::size_t n = std::min<std::size_t>(Get32(b.data() + 8), b.size() - 12);
-    return std::vector<std::uint8_t>(b.begin() + 12, b.begin() + 12 + static_cast<std::ptrdiff_t>(n));
+std::optional<std::vector<std::uint8_t>> ClipboardEditor::ImportBytes(IDataObject* data, bool pasting) {
+  const std::vector<clip::Format> offered = OfferedFormats(data, supportsOtherClipFormats_);
+  std::optional<clip::Format> format = clip::ChooseFormat(offered, supportsOtherClipFormats_);
+  if (!format) return std::nullopt;
+  if (clip::NeedsFormatChoice(offered, supportsOtherClipFormats_)) {
+    std::vector<std::string> names;
+    for (clip::Format f : offered) names.push_back(FormatName(f));
+    bool hexText = clipboardAsHexText_;
+    const std::optional<int> chosen = SelectDataFormat(hwnd_, names, hexText);
+    if (!chosen) return std::nullopt;
+    clipboardAsHexText_ = hexText;
+    format = offered[static_cast<std::size_t>(*chosen)];
   }
-  if (IsClipboardFormatAvailable(RegEditHexDataFormat())) {
-    const std::vector<std::uint8_t> b = BlockBytes(RegEditHexDataFormat());
-    if (b.size() < 4) return std::nullopt;
-    const std::size_t n = std::min<std::size_t>(Get32(b.data()), b.size() - 4);
-    return std::vector<std::uint8_t>(b.begin() + 4, b.begin() + 4 + static_cast<std::ptrdiff_t>(n));
-  }
-  std::vector<std::uint8_t> text = BlockBytes(CF_TEXT);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == 0) {
-      text.resize(i);
-      break;
-    }
-  }
-  if (!clipboardAsHexText_) return text;
-  // Hexadecimal text: characters other than digits are skipped.
-  std::vector<std::uint8_t> bytes;
-  int pending = -1;
-  for (std::uint8_t c : text) {
-    const int d = HexDigit(static_cast<char>(c));
-    if (d < 0) continue;
-    if (pending < 0) {
-      pending = d;
-    } else {
-      bytes.push_back(static_cast<std::uint8_t>(SwapNibbles() ? (d << 4) | pending : (pending << 4) | d));
-      pending = -1;
-    }
-  }
+  Host().SetBusyCursor(true);
+  std::optional<clip::Bytes> bytes = ReadFormat(data, *format, UnicodeBigEndian());
+  Host().SetBusyCursor(false);
+  if (!bytes) return std::nullopt;
+  if (clip::ReadsAsHexText(*format, clipboardAsHexText_, pasting)) *bytes = clip::HexTextToBytes(*bytes, SwapNibbles());
+  clip::CutToUnit(*bytes, BytesPerUnit());
+  if (bytes->empty()) return std::nullopt;
   return bytes;
 }
 
 void ClipboardEditor::PasteFromClipboard() {
   if (!CanPaste()) return;
-  const std::optional<std::vector<std::uint8_t>> bytes = ReadClipboard();
-  if (!bytes || bytes->empty()) return;
+  Ref<IDataObject> data;
+  if (OleGetClipboard(&data.p) != S_OK) return;
+  const std::optional<std::vector<std::uint8_t>> bytes = ImportBytes(data.p, true);
+  if (!bytes) return;
   PasteBytes(bytes->data(), static_cast<std::int32_t>(bytes->size()), "Paste from clipboard");
 }
 

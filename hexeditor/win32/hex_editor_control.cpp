@@ -3,9 +3,11 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <system_error>
 
 #include "app/win32/dpi.h"
+#include "hexeditor/win32/ole_formats.h"
 #include "platform/win32/wide.h"
 
 namespace hexwin {
@@ -13,7 +15,8 @@ namespace hexwin {
 namespace {
 
 constexpr int kIconSize = 10;
-constexpr int kIconCount = 20;
+constexpr UINT_PTR kAutoScrollTimer = 1;
+constexpr UINT kAutoScrollMs = 60;
 
 void FillRectColor(HDC dc, const RECT& r, COLORREF color) {
   SetBkColor(dc, color);
@@ -29,35 +32,40 @@ void Line(HDC dc, int x1, int y1, int x2, int y2, COLORREF color) {
   DeleteObject(pen);
 }
 
-// The bookmark strip: 20 icons of 10 × 10, a numbered flag each; blue ones
-// for bookmarks set in the hex field, green ones for the character field.
-// The top-left pixel's colour (magenta) is transparent.
-HBITMAP DrawBookmarkStrip(HDC reference) {
-  HDC dc = CreateCompatibleDC(reference);
-  HBITMAP strip = CreateCompatibleBitmap(reference, kIconSize * kIconCount, kIconSize);
-  HGDIOBJ old = SelectObject(dc, strip);
-  RECT all{0, 0, kIconSize * kIconCount, kIconSize};
-  FillRectColor(dc, all, RGB(255, 0, 255));
-  HFONT font = CreateFontW(-9, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0, L"Arial");
-  HGDIOBJ oldFont = SelectObject(dc, font);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(255, 255, 255));
-  for (int i = 0; i < kIconCount; ++i) {
-    RECT r{i * kIconSize + 1, 1, i * kIconSize + kIconSize - 1, kIconSize - 1};
-    FillRectColor(dc, r, i < 10 ? RGB(0, 0, 192) : RGB(0, 128, 0));
-    const wchar_t digit = static_cast<wchar_t>(L'0' + i % 10);
-    DrawTextW(dc, &digit, 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
+// The bookmark strip from the program's resources; null when it is missing
+// or not 200 × 10 pixels.
+HBITMAP LoadBookmarkStrip() {
+  auto* strip = static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), L"BOOKMARKICONS", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (strip == nullptr) return nullptr;
+  BITMAP info{};
+  GetObjectW(strip, sizeof info, &info);
+  try {
+    hexed::TCustomQDHexEditor::CheckBookmarkBitmap(info.bmWidth, info.bmHeight);
+  } catch (const std::exception&) {
+    DeleteObject(strip);
+    return nullptr;
   }
-  SelectObject(dc, oldFont);
-  DeleteObject(font);
+  return strip;
+}
+
+// The colour of the strip's top-left pixel, which is transparent.
+COLORREF TopLeftColor(HDC reference, HBITMAP strip) {
+  HDC dc = CreateCompatibleDC(reference);
+  HGDIOBJ old = SelectObject(dc, strip);
+  const COLORREF color = GetPixel(dc, 0, 0);
   SelectObject(dc, old);
   DeleteDC(dc);
-  return strip;
+  return color;
 }
 
 }  // namespace
 
-HexEditorControl::HexEditorControl() { editor_.SetHost(this); }
+HexEditorControl::HexEditorControl() {
+  editor_.SetHost(this);
+  site_.editor = &editor_;
+  site_.viewChanged = [this] { CaretMoved(); };
+}
 
 HexEditorControl::~HexEditorControl() {
   editor_.SetHost(nullptr);
@@ -87,13 +95,17 @@ void HexEditorControl::Create(HWND parent, int id, const RECT& bounds) {
                               bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
   if (hwnd == nullptr) throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "CreateWindowExW");
-  HDC dc = GetDC(hwnd_);
-  bookmarks_ = DrawBookmarkStrip(dc);
-  ReleaseDC(hwnd_, dc);
+  bookmarks_ = LoadBookmarkStrip();
+  if (bookmarks_ != nullptr) {
+    HDC dc = GetDC(hwnd_);
+    iconTransparent_ = TopLeftColor(dc, bookmarks_);
+    ReleaseDC(hwnd_, dc);
+  }
   FontChanged();
   RECT client{};
   GetClientRect(hwnd_, &client);
   editor_.SetClientSize(client.right, client.bottom);
+  if (oleDragDrop_) RegisterDropTarget();  // switched on before the window existed
 }
 
 LRESULT CALLBACK HexEditorControl::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -102,6 +114,7 @@ LRESULT CALLBACK HexEditorControl::Procedure(HWND hwnd, UINT message, WPARAM wPa
     self = static_cast<HexEditorControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
     self->editor_.SetWindow(hwnd);
+    self->site_.window = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -190,12 +203,24 @@ LRESULT HexEditorControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       SetFocus(hwnd_);
       SetCapture(hwnd_);
       editor_.MouseDown(hexed::MouseButton::kLeft, MouseShift(wParam), HitAt(lParam), message == WM_LBUTTONDBLCLK);
+      if (message == WM_LBUTTONDOWN) ArmDrag(lParam);
       CaretMoved();
       return 0;
     case WM_RBUTTONDOWN:
       SetFocus(hwnd_);
       return 0;
     case WM_MOUSEMOVE:
+      if ((wParam & MK_LBUTTON) && dragArmed_) {
+        if (DragDistanceReached(lParam)) {
+          dragArmed_ = false;
+          ReleaseCapture();
+          StartDrag();
+          // Ends the press in the model without treating it as a click.
+          editor_.MouseUp(hexed::MouseButton::kLeft, 0, hexed::CellHit{-1, -1, false});
+          CaretMoved();
+        }
+        return 0;
+      }
       if (wParam & MK_LBUTTON) {
         const int y = GET_Y_LPARAM(lParam);
         RECT r{};
@@ -205,9 +230,25 @@ LRESULT HexEditorControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         if (y >= r.bottom) editor_.SetTopRow(editor_.TopRow() + 1);
         editor_.MouseMove(MouseShift(wParam), HitAt(lParam));
         CaretMoved();
+        // Outside the rows the view keeps scrolling while the button is held.
+        const bool outside = y < editor_.RowHeight(0) || y >= r.bottom;
+        if (outside != autoScrolling_) {
+          autoScrolling_ = outside;
+          if (outside) {
+            SetTimer(hwnd_, kAutoScrollTimer, kAutoScrollMs, nullptr);
+          } else {
+            KillTimer(hwnd_, kAutoScrollTimer);
+          }
+        }
       }
       return 0;
+    case WM_TIMER:
+      if (wParam == kAutoScrollTimer) OnAutoScrollTimer();
+      return 0;
     case WM_LBUTTONUP:
+      dragArmed_ = false;
+      if (autoScrolling_) KillTimer(hwnd_, kAutoScrollTimer);
+      autoScrolling_ = false;
       ReleaseCapture();
       editor_.MouseUp(hexed::MouseButton::kLeft, MouseShift(wParam), HitAt(lParam));
       CaretMoved();
@@ -240,6 +281,8 @@ LRESULT HexEditorControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       OnScroll(SB_HORZ, LOWORD(wParam));
       return 0;
     case WM_DESTROY:
+      RevokeDropTarget();
+      KillTimer(hwnd_, kAutoScrollTimer);
       DestroySystemCaret();
       // Closing the window that holds the clipboard data empties the clipboard.
       editor_.ReleaseClipboard();
@@ -475,9 +518,10 @@ void HexEditorControl::Paint(HDC target, const RECT& update) {
 }
 
 void HexEditorControl::DrawBookmarkIcon(HDC dc, int icon, int x, int y) {
+  if (bookmarks_ == nullptr) return;
   HDC src = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(src, bookmarks_);
-  TransparentBlt(dc, x, y, kIconSize, kIconSize, src, icon * kIconSize, 0, kIconSize, kIconSize, RGB(255, 0, 255));
+  TransparentBlt(dc, x, y, kIconSize, kIconSize, src, icon * kIconSize, 0, kIconSize, kIconSize, iconTransparent_);
   SelectObject(src, old);
   DeleteDC(src);
 }
@@ -506,6 +550,15 @@ void HexEditorControl::PaintCell(HDC dc, int col, int row) {
       const char narrow = static_cast<char>(v.ch);
       if (MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &ch, 1) != 1) ch = L'.';
     }
+    if (OnDrawCell) {
+      // The handler may change the text (its first character counts) or
+      // draw the cell itself.
+      std::wstring text(1, ch);
+      bool defaultDraw = true;
+      OnDrawCell(dc, col, row, text, r, defaultDraw);
+      if (!defaultDraw) return PaintCellDecorations(dc, col, r, v);
+      if (!text.empty()) ch = text[0];
+    }
     RECT box{r.left, r.top, std::min(r.left + cw, r.right), r.bottom};
     HFONT shrunk = nullptr;
     HGDIOBJ oldFont = nullptr;
@@ -532,6 +585,10 @@ void HexEditorControl::PaintCell(HDC dc, int col, int row) {
       DeleteObject(shrunk);
     }
   }
+  PaintCellDecorations(dc, col, r, v);
+}
+
+void HexEditorControl::PaintCellDecorations(HDC dc, int col, const RECT& r, const hexed::CellView& v) {
   if (v.frame != hexed::FrameKind::kNone) {
     RECT frame = r;
     for (int i = 1; i < v.frameSpan; ++i) frame.right += editor_.ColWidth(col + i);
@@ -551,6 +608,64 @@ void HexEditorControl::PaintCell(HDC dc, int col, int row) {
     RECT mark{r.left, r.top, r.left + 2, r.bottom};
     FillRectColor(dc, mark, v.textColor);
   }
+}
+
+// --- drag-and-drop ------------------------------------------------------------------
+
+void HexEditorControl::SetOleDragDrop(bool on) {
+  oleDragDrop_ = on;
+  if (on) {
+    RegisterDropTarget();
+  } else {
+    RevokeDropTarget();
+  }
+}
+
+void HexEditorControl::RegisterDropTarget() {
+  if (hwnd_ == nullptr || dropTarget_ != nullptr || !EnsureOle()) return;
+  auto* target = new EditorDropTarget(site_);
+  if (RegisterDragDrop(hwnd_, target) != S_OK) {
+    target->Release();
+    return;
+  }
+  dropTarget_ = target;
+}
+
+void HexEditorControl::RevokeDropTarget() {
+  if (dropTarget_ == nullptr) return;
+  RevokeDragDrop(hwnd_);
+  dropTarget_->Release();
+  dropTarget_ = nullptr;
+}
+
+void HexEditorControl::ArmDrag(LPARAM lParam) {
+  dragArmed_ = false;
+  if (!oleDragDrop_ || editor_.SelectionMode() || editor_.SelCount() == 0) return;
+  // The model leaves the selection standing for a press on it.
+  dragArmed_ = editor_.CursorAt(HitAt(lParam), 0) == hexed::MouseCursor::kArrow;
+  dragFrom_ = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
+bool HexEditorControl::DragDistanceReached(LPARAM lParam) const {
+  return std::abs(GET_X_LPARAM(lParam) - dragFrom_.x) >= GetSystemMetrics(SM_CXDRAG) ||
+         std::abs(GET_Y_LPARAM(lParam) - dragFrom_.y) >= GetSystemMetrics(SM_CYDRAG);
+}
+
+DWORD HexEditorControl::StartDrag() { return DragSelection(site_); }
+
+void HexEditorControl::OnAutoScrollTimer() {
+  if ((GetKeyState(VK_LBUTTON) & 0x8000) == 0 || GetCapture() != hwnd_) {
+    KillTimer(hwnd_, kAutoScrollTimer);
+    autoScrolling_ = false;
+    return;
+  }
+  POINT p{};
+  GetCursorPos(&p);
+  ScreenToClient(hwnd_, &p);
+  RECT r{};
+  GetClientRect(hwnd_, &r);
+  p.y = std::clamp<LONG>(p.y, editor_.RowHeight(0) - 1, r.bottom);
+  SendMessageW(hwnd_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, p.y));
 }
 
 }  // namespace hexwin

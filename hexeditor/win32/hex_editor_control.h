@@ -10,6 +10,7 @@
 #include <string>
 
 #include "hexeditor/win32/clipboard_editor.h"
+#include "hexeditor/win32/hex_drag_drop.h"
 
 namespace hexwin {
 
@@ -31,6 +32,21 @@ class HexEditorControl final : public hexed::HexEditorHost {
   HWND Handle() const { return hwnd_; }
   ClipboardEditor& Editor() { return editor_; }
 
+  // Registers the control as a drop target and lets the selection be
+  // dragged out; off by default.
+  bool OleDragDrop() const { return oleDragDrop_; }
+  void SetOleDragDrop(bool on);
+  // The registered drop target (null while OleDragDrop is off).
+  IDropTarget* DropTarget() const { return dropTarget_; }
+  // Drags the selection now (a press on the selection and a move by the
+  // drag distance start it); returns the effect.
+  DWORD StartDrag();
+
+  // Runs before a data cell's character is drawn: col, row, the text (its
+  // first character is drawn), the cell rectangle; clearing defaultDraw
+  // leaves the character to the handler.
+  std::function<void(HDC dc, int col, int row, std::wstring& text, const RECT& rect, bool& defaultDraw)> OnDrawCell;
+
   // Message boxes the model asks for (text in UTF-8); MessageBoxW when unset.
   std::function<void(const std::string&)> onShowMessage;
 
@@ -50,6 +66,8 @@ class HexEditorControl final : public hexed::HexEditorHost {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC target, const RECT& update);
   void PaintCell(HDC dc, int col, int row);
+  // Frames, grid lines and the drop mark over a painted cell.
+  void PaintCellDecorations(HDC dc, int col, const RECT& r, const hexed::CellView& v);
   void DrawBookmarkIcon(HDC dc, int icon, int x, int y);
   void UpdateScrollBars();
   void OnScroll(int bar, int code);
@@ -59,11 +77,26 @@ class HexEditorControl final : public hexed::HexEditorHost {
   static hexed::ShiftState KeyShift();
   static hexed::ShiftState MouseShift(WPARAM wParam);
 
+  void RegisterDropTarget();
+  void RevokeDropTarget();
+  // Arms a drag for a press on the selection; starts it once the mouse
+  // moved by the system drag distance.
+  void ArmDrag(LPARAM lParam);
+  bool DragDistanceReached(LPARAM lParam) const;
+  void OnAutoScrollTimer();
+
   ClipboardEditor editor_;
   HWND hwnd_ = nullptr;
+  bool oleDragDrop_ = false;
+  DropSite site_;
+  EditorDropTarget* dropTarget_ = nullptr;
+  bool dragArmed_ = false;
+  POINT dragFrom_{};
+  bool autoScrolling_ = false;
   HFONT font_ = nullptr;
   HBITMAP caretBitmap_ = nullptr;
-  HBITMAP bookmarks_ = nullptr;
+  HBITMAP bookmarks_ = nullptr;  // the "BOOKMARKICONS" strip
+  COLORREF iconTransparent_ = RGB(255, 0, 255);
   bool focused_ = false;
   bool caretCreated_ = false;
   int busy_ = 0;

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <set>
 
 #include "hexeditor/win32/hex_view_window.h"
+#include "tests/win/format_dialog_answer.h"
 #include "tests/win/window_fixture.h"
 
 namespace {
@@ -174,6 +176,7 @@ TEST_F(HexViewTest, DISABLED_ShowForScreenshot) {
   e.SetBookmark(2, 100, true);
   e.SetCaretPosition(70, false);
   e.SetSelection(70, 90);
+  e.SetDropTarget(2 + 2 * 5, 7);  // the mark a drag-and-drop shows
   InvalidateRect(editor, nullptr, FALSE);
   wintest::PumpFor(20000);
 }
@@ -228,7 +231,15 @@ TEST_F(HexViewTest, CopyAndPasteBetweenTwoWindowsThroughTheClipboard) {
   target->Editor().SetClipboardAsHexText(true);
   target->Editor().SetBytesPerUnit(2);
   target->Editor().SetCaretPosition(0, false);
+  // Text from another program comes with the formats the system adds to it,
+  // so the editor asks which one to take.
+  wintest::FormatDialogAnswer answer;
+  answer.pick = L"Text";
+  answer.hexText = true;
+  wintest::AnswerNextFormatDialog(answer);
   target->OnCommand(hexwin::kIdN11);
+  EXPECT_TRUE(answer.shown);
+  EXPECT_TRUE(answer.hexTextAtStart);
   EXPECT_EQ(target->Editor().DataSize(), 9);
   EXPECT_EQ(target->Editor().GetByte(3), 0xAB);
 
@@ -255,6 +266,46 @@ TEST_F(HexViewTest, NamesOutsideTheAnsiCodePageShowUnchanged) {
   const std::vector<std::wstring> lines = wintest::LogLines(Primary());
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), L" 加密文件已完成:" + file.wstring());  // the log list indents its lines
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HexViewTest, OnDrawCellSeesEachDataCellsTextAndMayReplaceIt) {
+  StartPrimary();
+  const fs::path a = File(L"draw.bin");
+  wintest::WriteFileBytes(a, "AB");
+  hexwin::HexViewWindow* view = OpenOne(a);
+  ASSERT_NE(view, nullptr);
+  hexwin::HexEditorControl& control = view->EditorControl();
+  const int bpr = view->Editor().BytesPerRow();
+  std::vector<std::pair<int, std::wstring>> seen;  // column and text in row 2
+  control.OnDrawCell = [&](HDC, int col, int row, std::wstring& text, const RECT&, bool& defaultDraw) {
+    if (row == 2) seen.emplace_back(col, text);
+    defaultDraw = true;
+  };
+  RedrawWindow(control.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  // Two bytes: four nibble cells and two character cells, nothing beyond the data.
+  const std::vector<std::pair<int, std::wstring>> expected = {
+      {2, L"4"}, {3, L"1"}, {4, L"4"}, {5, L"2"}, {hexed::FirstCharColumn(bpr), L"A"}, {hexed::FirstCharColumn(bpr) + 1, L"B"}};
+  EXPECT_EQ(seen, expected);
+
+  // The character drawn follows the handler: a blank leaves only the fill.
+  // The second byte's cell: the first one carries the caret's frame.
+  const auto cell = view->Editor().CellRect(hexed::FirstCharColumn(bpr) + 1, 2);
+  auto colours = [&](const wchar_t* replacement) {
+    control.OnDrawCell = [&](HDC, int, int, std::wstring& text, const RECT&, bool&) { text = replacement; };
+    RedrawWindow(control.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(control.Handle());
+    std::set<COLORREF> seenColours;
+    for (int y = cell[1]; y < cell[3]; ++y)
+      for (int x = cell[0]; x < cell[2]; ++x) seenColours.insert(GetPixel(dc, x, y));
+    ReleaseDC(control.Handle(), dc);
+    return seenColours.size();
+  };
+  EXPECT_EQ(colours(L" "), 1u);
+  EXPECT_GT(colours(L"W"), 1u);
 }
 
 }  // namespace

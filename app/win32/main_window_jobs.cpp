@@ -44,7 +44,7 @@ bool IsExistingFolder(std::string_view path) {
 // The later subsystems own these controls' commands; until they exist the
 // job lock leaves them disabled.
 bool Available(LockedControl control) {
-  return control != LockedControl::kButton6 && control != LockedControl::kDelfl && control != LockedControl::kMD51;
+  return control != LockedControl::kButton6;
 }
 
 }  // namespace

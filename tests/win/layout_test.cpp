@@ -175,7 +175,7 @@ TEST_F(LayoutTest, TheThreeContextMenusInOrder) {
   ASSERT_EQ(GetMenuItemCount(menu3), 9);
   for (UINT i = 0; i < log.size(); ++i) EXPECT_EQ(MenuCaption(menu3, i), log[i]);
   EXPECT_TRUE(MenuEnabled(menu3, kIdN28));
-  EXPECT_FALSE(MenuEnabled(menu3, kIdMD51));
+  EXPECT_TRUE(MenuEnabled(menu3, kIdMD51));
   HMENU readMode = GetSubMenu(menu3, 3);
   EXPECT_EQ(MenuCaption(readMode, 0), L"自动模式");
   EXPECT_EQ(MenuCaption(readMode, 2), L"文件流");

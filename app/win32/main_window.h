@@ -382,6 +382,12 @@ class MainWindow final : public Window, public engine::JobHost {
   // Shredding: delfl's tag (1 from the first overwrite of a batch to its
   // end) and the window as the batch sees it.
   int delflTag_ = 0;
+
+  // MD5 progress: when the bar last moved and messages were served.
+  ULONGLONG md5LastPump_ = 0;
+  // CheckBox2's state as its clicks left it: asking the control after every
+  // block costs more than the block's digest.
+  bool md5Ticked_ = true;
   utils::ShredWindow shredWindow_{*this, state_, [this](bool running) { SetDelflRunning(running); }, {}};
 };
 

@@ -130,6 +130,7 @@ void MainWindow::SetCheckBox2(bool ticked) {
 
 void MainWindow::CheckBox2Click() {
   const bool ticked = SendMessageW(Control(kIdCheckBox2), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  md5Ticked_ = ticked;
   Store(setting::kNoMd5, ticked ? 0 : 1);
 }
 

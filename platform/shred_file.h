@@ -33,6 +33,9 @@ class ShredTarget final {
   std::intptr_t handle_;
   std::uint64_t size_ = 0;
   bool open_ = false;
+  // Bytes written, and how far the device has been asked to write them.
+  std::uint64_t written_ = 0;
+  std::uint64_t writebackStarted_ = 0;
 };
 
 // Creates or truncates `path` (no sharing), writes one 0x00 byte and closes

@@ -504,6 +504,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       OnClose();
       return 0;
+    case WM_DROPFILES:
+      WMDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
     default:
       break;
   }
@@ -586,6 +589,16 @@ void MainWindow::OnCommand(int id, int code, HWND) {
     case kIdN26: return SetMd5ReadMode(1);
     case kIdN27: return SetMd5ReadMode(2);
     case kIdN28: return N28Click();
+    case kIdDelfl: return delflClick();
+    case kIdMD51: return MD51Click();
+    case kIdMD52: return MD52Click();
+    case kIdMD53: return MD53Click();
+    case kIdN19: return N19Click();
+    case kIdN21: return N21Click();
+    case kIdComboBox1:
+      if (code == CBN_SELCHANGE) ComboBox1Select();
+      if (code == CBN_EDITCHANGE) ComboBox1Change();
+      return;
     case kIdN6: return N6Click();
     case kIdN7: return N7Click();
     case kIdN9: return N9Click();

@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -35,6 +37,7 @@
 #include "engine/job_window.h"
 #include "engine/zn_zip.h"
 #include "sfx/detect.h"
+#include "utils/shred_job.h"
 #include "utils/update/update_settings.h"
 #include "utils/win32/http_get.h"
 
@@ -124,6 +127,8 @@ class MainWindow final : public Window, public engine::JobHost {
   int Md5ReadMode() const { return md5ReadMode_; }
   const std::string& OutputFolder() const { return outputFolder_; }
   const engine::JobState& State() const { return state_; }
+  // delfl's tag: 1 while a shredding batch has begun overwriting.
+  int DelflTag() const { return delflTag_; }
   // True while the window's worker thread runs.
   bool WorkerRunning() const { return workerRunning_; }
   // What the update check has learned, and whether a download still runs.
@@ -309,6 +314,25 @@ class MainWindow final : public Window, public engine::JobHost {
   void N1Click();
   void N2Click();
 
+  // main_window_md5.cpp: MD5 verification and the log list's commands.
+  bool CheckBox2Ticked() const;
+  void WMDropFiles(HDROP drop);
+  void VerifyFileMD5(const std::wstring& file);
+  void MD5Progress(std::uint64_t total, std::uint64_t done, bool& cancel);
+  void MD51Click();
+  void MD52Click();
+  void MD53Click();
+  std::vector<std::wstring> LogItems() const;
+  void N19Click();
+  void N21Click();
+  void PopupMenu3Popup();
+  void ComboBox1Select();
+  void ComboBox1Change();
+
+  // main_window_shred.cpp: shredding.
+  void delflClick();
+  void SetDelflRunning(bool running);
+
   WindowGroup& group_;
   const bool isPrimary_;
   DWORD uiThread_ = 0;
@@ -383,6 +407,17 @@ class MainWindow final : public Window, public engine::JobHost {
   utils::THTTPGet httpGet1_;  // HTTPGet1, the first site
   utils::THTTPGet httpGet2_;  // HTTPGet2, the second site
   utils::UpdateState update_;
+
+  // Shredding: delfl's tag (1 from the first overwrite of a batch to its
+  // end) and the window as the batch sees it.
+  int delflTag_ = 0;
+
+  // MD5 progress: when the bar last moved and messages were served.
+  ULONGLONG md5LastPump_ = 0;
+  // CheckBox2's state as its clicks left it: asking the control after every
+  // block costs more than the block's digest.
+  bool md5Ticked_ = true;
+  utils::ShredWindow shredWindow_{*this, state_, [this](bool running) { SetDelflRunning(running); }, {}};
 };
 
 }  // namespace app

@@ -41,12 +41,6 @@ bool IsExistingFolder(std::string_view path) {
   return std::filesystem::is_directory(platform::Utf8ToPath(path), ec);
 }
 
-// The later subsystems own these controls' commands; until they exist the
-// job lock leaves them disabled.
-bool Available(LockedControl control) {
-  return control != LockedControl::kDelfl && control != LockedControl::kMD51;
-}
-
 }  // namespace
 
 void MainWindow::ClearJobFlags() {
@@ -87,7 +81,7 @@ void MainWindow::SetButtonCaption(int id, const std::wstring& caption) {
 void MainWindow::ApplyJobLock(const JobLockPlan& plan) {
   try {
     for (auto [control, enabled] : plan.enabled) {
-      const bool on = enabled && Available(control);
+      const bool on = enabled;
       switch (control) {
         case LockedControl::kButton1: EnableWindow(Control(kIdButton1), on); break;
         case LockedControl::kButton2: EnableWindow(Control(kIdButton2), on); break;
@@ -130,6 +124,7 @@ void MainWindow::SetCheckBox2(bool ticked) {
 
 void MainWindow::CheckBox2Click() {
   const bool ticked = SendMessageW(Control(kIdCheckBox2), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  md5Ticked_ = ticked;
   Store(setting::kNoMd5, ticked ? 0 : 1);
 }
 

@@ -15,9 +15,8 @@ namespace app {
 
 namespace {
 
-// Commands whose subsystems are not part of the program yet: hex view,
-// shredding, shell integration, help, updates, home page, and the MD5 and
-// list commands of the log menu. They are shown, greyed.
+// Items created greyed are enabled later: shredding and MD51 by the job
+// lock, the log menu's other commands before that menu opens.
 void Append(HMENU menu, int id, const wchar_t* caption, bool enabled = true) {
   AppendMenuW(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), static_cast<UINT_PTR>(id), caption);
 }
@@ -80,6 +79,7 @@ void MainWindow::ShowMainMenu(POINT screen) {
 
 void MainWindow::ShowLogMenu(POINT screen) {
   Hold hold(*this);
+  PopupMenu3Popup();
   group_.services.menus.Track(Handle(), popupMenu3_, screen);
 }
 

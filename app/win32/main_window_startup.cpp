@@ -38,6 +38,7 @@ void MainWindow::FormCreate() {
     SetWindowTextW(Control(kIdSiteLeft), group_.sites.first.c_str());
     SetWindowTextW(Control(kIdSiteRight), group_.sites.second.c_str());
     SetUpDownloads();
+    DragAcceptFiles(Handle(), TRUE);
     tag_ = 0;
   });
   step([&] { ClearJobFlags(); });
@@ -145,6 +146,7 @@ void MainWindow::BeginClosing() {
   closing_ = true;
   closePending_ = true;
   StopUpdateCheck();
+  DragAcceptFiles(Handle(), FALSE);
   ClearJobFlags();
   // The window goes out of sight at once; it ends when its worker has
   // deleted any partial output and ended. A question the worker is waiting

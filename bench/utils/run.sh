@@ -21,6 +21,16 @@ for mode in auto stream; do
   printf '%-34s %10s %10.2f\n' "jmz md5 --mode $mode" "$(rate "$t")" "$(echo "$t_ref / $t" | bc -l)"
 done
 
+# Many files: md5sum over them beside jmz md5 -j 2 (the same bytes in 16 files).
+mkdir "$work/many"
+split -n 16 "$work/f" "$work/many/p"
+cat "$work/many/"* >/dev/null
+t_many=$(seconds md5sum "$work/many/"*)
+printf '%-34s %10s %10s\n' "md5sum, 16 files" "$(rate "$t_many")" "1.00"
+t=$(seconds "$jmz" md5 -j 2 "$work/many/"*)
+printf '%-34s %10s %10.2f\n' "jmz md5 -j 2, 16 files" "$(rate "$t")" "$(echo "$t_many / $t" | bc -l)"
+rm -rf "$work/many"
+
 # Shredding: each tool overwrites a fresh copy of the same length.
 cp "$work/f" "$work/d"; sync
 t_dd=$(seconds dd if=/dev/zero of="$work/d" bs=64K count=$((mib * 16)) conv=notrunc,fdatasync)

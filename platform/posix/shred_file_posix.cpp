@@ -53,6 +53,15 @@ void ShredTarget::Write(const void* data, std::size_t size) {
     }
     p += n;
     size -= static_cast<std::size_t>(n);
+    written_ += static_cast<std::uint64_t>(n);
+  }
+  // The device writes the zeros while further ones are written: the final
+  // flush then waits only for the last piece, not for the whole file.
+  constexpr std::uint64_t kWritebackPiece = 8u << 20;
+  if (written_ - writebackStarted_ >= kWritebackPiece) {
+    ::sync_file_range(static_cast<int>(handle_), static_cast<off_t>(writebackStarted_),
+                      static_cast<off_t>(written_ - writebackStarted_), SYNC_FILE_RANGE_WRITE);
+    writebackStarted_ = written_;
   }
 }
 

@@ -151,7 +151,7 @@ TEST_F(LayoutTest, TheThreeContextMenusInOrder) {
   const std::vector<std::pair<std::wstring, bool>> main = {
       {L"文件(用内存流)16进制查看(编辑修改)", true}, {L"", false}, {L"另外打开:星尘 文件加密程序", true},
       {L"", false}, {L"清空加解密密钥编辑框里的内容", true}, {L"清空剪贴板文本内容(粘贴密钥后用的)", true},
-      {L"", false}, {L"粉碎文件(彻底删除文件，慎用)", false}, {L"", false}, {L"注册关联jmz加密文件", true},
+      {L"", false}, {L"粉碎文件(彻底删除文件，慎用)", true}, {L"", false}, {L"注册关联jmz加密文件", true},
       {L"快捷方式增加到文件右键菜单", true}, {L"", false}, {L"清除本程序全部注册表项", true}, {L"", false},
       {L"帮助...", true}, {L"检查更新...", true}, {L"主页...", true}, {L"", false}, {L"关于...", true}};
   HMENU menu1 = primary_->PopupMenu1();
@@ -175,7 +175,7 @@ TEST_F(LayoutTest, TheThreeContextMenusInOrder) {
   ASSERT_EQ(GetMenuItemCount(menu3), 9);
   for (UINT i = 0; i < log.size(); ++i) EXPECT_EQ(MenuCaption(menu3, i), log[i]);
   EXPECT_TRUE(MenuEnabled(menu3, kIdN28));
-  EXPECT_FALSE(MenuEnabled(menu3, kIdMD51));
+  EXPECT_TRUE(MenuEnabled(menu3, kIdMD51));
   HMENU readMode = GetSubMenu(menu3, 3);
   EXPECT_EQ(MenuCaption(readMode, 0), L"自动模式");
   EXPECT_EQ(MenuCaption(readMode, 2), L"文件流");

@@ -22,7 +22,7 @@ std::optional<std::int32_t> ReferenceInteger(std::string_view t) {
   int base = 10;
   if (!t.empty() && t[0] == '$') base = 16, t.remove_prefix(1);
   else if (t.size() > 1 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) base = 16, t.remove_prefix(2);
-  if (t.empty() || t.size() > 40) return std::nullopt;
+  if (t.empty()) return std::nullopt;
   for (char c : t)
     if (!(c >= '0' && c <= '9') && !(base == 16 && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))) return std::nullopt;
   unsigned long long v = 0;

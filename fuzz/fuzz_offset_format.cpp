@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   fuzz::Check(f.text == text, "the format keeps its text");
   if (text.empty()) return 0;
-  fuzz::Check(f.radix >= 2 && f.radix <= 16 && f.unit >= 1 && f.minDigits >= 1, "radix, unit and digits in range");
+  fuzz::Check(f.radix >= 2 && f.radix <= 16 && f.unit >= 1 && f.minDigits >= 0, "radix, unit and digit count in range");
 
   for (const std::int64_t p : {std::int64_t{0}, std::int64_t{1}, static_cast<std::int64_t>(raw >> 1)}) {
     const std::string upper = hexed::FormatOffset(f, p, false);

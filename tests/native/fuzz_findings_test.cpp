@@ -70,4 +70,13 @@ TEST(FuzzFindings, ContainersCutInTheirHeaderAreNoContainerOrRefusedWithoutARead
   }
 }
 
+// An empty extension field made the info reader copy zero bytes into an
+// empty buffer's null pointer (undefined, caught by the sanitizer build).
+TEST(FuzzFindings, ReadingNothingIntoAnEmptyBufferIsAllowed) {
+  platform::MemorySource source(std::vector<std::uint8_t>{1, 2, 3});
+  std::vector<std::uint8_t> empty;
+  EXPECT_EQ(source.Read(empty.data(), 0), 0u);
+  EXPECT_NO_THROW(source.ReadExact(empty.data(), 0));
+}
+
 }  // namespace

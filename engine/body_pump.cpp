@@ -7,9 +7,7 @@ namespace engine {
 
 BodyPump::BodyPump(platform::ByteSource& source, platform::ByteSink& sink, BodyCipher& cipher, Direction direction,
                    BodyMonitor& monitor)
-    : source_(source), sink_(sink), cipher_(cipher), direction_(direction), monitor_(monitor) {
-  for (Bytes& b : buffers_) b.resize(kBufferSize);
-}
+    : source_(source), sink_(sink), cipher_(cipher), direction_(direction), monitor_(monitor) {}
 
 bool BodyPump::Move(std::uint64_t count) {
   // Three buffers take turns: while one is enciphered, the next is read and
@@ -20,6 +18,10 @@ bool BodyPump::Move(std::uint64_t count) {
   Bytes* current = &buffers_[0];
   Bytes* next = &buffers_[1];
   Bytes* written = &buffers_[2];
+  // Buffers grow to the largest chunk asked for, so a small file does not
+  // cost three full-size buffers.
+  for (Bytes& b : buffers_)
+    if (b.size() < chunk(count)) b.resize(chunk(count));
   std::future<void> writing;
   std::size_t n = chunk(count);
   if (n > 0) source_.ReadExact(current->data(), n);

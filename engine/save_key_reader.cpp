@@ -52,7 +52,9 @@ std::uint64_t RepairedSize(int version, std::uint64_t computed, std::int64_t k) 
 
 Attempt TryHeaderAt(platform::ByteSource& source, ContainerSpan span, std::uint64_t headerOffset, ByteSpan key,
                     ReaderEvents& events, const RunFlag& running) {
-  if (span.size < headerOffset + kProbeLength) return Outcome(AttemptKind::kNotContainer);
+  // The probe, the size and the extension length must lie in the file, as
+  // the header test of the info reader asks; a shorter file is no container.
+  if (span.size < headerOffset + kProbeLength + 9) return Outcome(AttemptKind::kNotContainer);
   source.Seek(span.start + headerOffset);
   std::uint8_t probe[kProbeLength];
   source.ReadExact(probe, sizeof probe);
@@ -90,6 +92,9 @@ Attempt TryHeaderAt(platform::ByteSource& source, ContainerSpan span, std::uint6
   }
   if (!running) return Outcome(AttemptKind::kStopped);
 
+  // A file too short for its own header is damaged, not unreadable.
+  if (span.size < headerOffset + kFixedHeader + extLength)
+    return Outcome(AttemptKind::kHeaderRefusal, read_text::kComputedBelowOne);
   if (extLength > 0) {
     Bytes stored(extLength);
     source.ReadExact(stored.data(), stored.size());
@@ -122,6 +127,10 @@ Attempt TryHeaderAt(platform::ByteSource& source, ContainerSpan span, std::uint6
   // The payload size the file's length allows; old versions are tolerated
   // with one key check fewer.
   const std::int64_t k = static_cast<std::int64_t>(FilledKeyLength(f.keyLength));
+  const std::uint64_t checkAt =
+      c.headerInsideBody ? c.keyCheckPoint + kFixedHeader + extLength : headerOffset + kFixedHeader + extLength;
+  if (span.size < checkAt + static_cast<std::uint64_t>(k))
+    return Outcome(AttemptKind::kHeaderRefusal, read_text::kComputedBelowOne);
   std::int64_t computed = static_cast<std::int64_t>(span.size) - 37 - static_cast<std::int64_t>(extLength) -
                           (f.version > 35 ? 2 * k : k);
   if (computed < 1) {

@@ -10,7 +10,7 @@ void ByteSource::ReadExact(void* buffer, std::size_t size) {
 }
 
 std::size_t MemorySource::Read(void* buffer, std::size_t size) {
-  if (position_ >= bytes_.size()) return 0;
+  if (position_ >= bytes_.size() || size == 0) return 0;
   const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, bytes_.size() - position_));
   std::memcpy(buffer, bytes_.data() + position_, n);
   position_ += n;

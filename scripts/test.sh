@@ -35,6 +35,10 @@ done
 configure_and_build native-tsan
 run_tests native-tsan || failed=1
 configure_and_build win32
+# Every fuzz target for a short bounded time on its seed corpus (a crash, a
+# hang or a failed check fails it).
+configure_and_build fuzz
+run_tests fuzz || failed=1
 
 # One summary over all runs, in ctest's own words.
 total=0
@@ -51,6 +55,6 @@ passed=$((total - bad))
 percent=0
 [ "$total" -gt 0 ] && percent=$((100 * passed / total))
 echo
-echo "== all presets (native, native-asan, win64, native-tsan; win32 built)"
+echo "== all presets (native, native-asan, win64, native-tsan, fuzz; win32 built)"
 echo "${percent}% tests passed, ${bad} tests failed out of ${total}"
 [ "$failed" -eq 0 ] && [ "$bad" -eq 0 ]

@@ -46,6 +46,13 @@ std::filesystem::path StagedOutput::Commit(const NameCandidate& candidate) {
   throw IoError("no free output name");
 }
 
+void StagedOutput::CommitReplacing(const std::filesystem::path& target) {
+  file_->Close();
+  file_.reset();
+  RenameReplacing(temporary_, target);
+  done_ = true;
+}
+
 void StagedOutput::Discard() noexcept {
   if (done_) return;
   done_ = true;

@@ -24,7 +24,7 @@ class FaultShredTest : public JobTest {
     testing_support::RecordingHost host;
     host.answers = {true};
     engine::JobState state;
-    utils::ShredWindow w{host, state};
+    utils::ShredWindow w{host, state, [](bool) {}, nullptr};
     utils::ShredBatch(w, {Path("a.bin")});
     return host.log;
   }
@@ -63,7 +63,9 @@ TEST_F(FaultShredTest, AFailedCallLeavesTheFileOrCompletesWithoutIt) {
         if (log[0] == "粉碎文件已完成:" + Display("a.bin")) {
           EXPECT_EQ(Names(""), (secondDelete ? std::vector<std::string>{"a.bin", "keep.bin", "out", "tmp"}
                                              : std::vector<std::string>{"keep.bin", "out", "tmp"}));
-          if (secondDelete) EXPECT_EQ(Read("a.bin"), std::string(1, '\0'));
+          if (secondDelete) {
+            EXPECT_EQ(Read("a.bin"), std::string(1, '\0'));
+          }
         } else {
           EXPECT_EQ(log[0].rfind("粉碎文件出错，已停止:", 0), 0u) << log[0];
           EXPECT_TRUE(ZeroedFront(original, Read("a.bin")));

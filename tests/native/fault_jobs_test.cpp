@@ -37,6 +37,8 @@ struct JobCase {
   std::vector<std::string> failures;  // starts of its failure lines
 };
 
+void PrintTo(const JobCase& c, std::ostream* os) { *os << c.name; }
+
 class FaultJobTest : public JobTest, public testing::WithParamInterface<JobCase> {
  public:
   using JobTest::Path;

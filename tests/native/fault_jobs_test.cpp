@@ -14,6 +14,7 @@
 #include "fault_layer.h"
 #include "job_fixture.h"
 #include "sfx/create_job.h"
+#include "sfx/detect.h"
 
 namespace {
 
@@ -220,6 +221,8 @@ const std::vector<std::string> kEncryptFailures = {"加密文件出错!已停止
 const std::vector<std::string> kDecryptFailures = {"解密文件出错!已停止:", "解密文件出错:",
                                                    "进行解压缩文件...不能完成！"};
 
+sfx::PackageInfo g_package;  // the package the self-decryption case runs on
+
 const JobCase kJobs[] = {
     {"Encrypt", [](FaultJobTest& t) { t.Write("a.txt", kPlain); },
      [](FaultJobTest& t, engine::JobWindow& w) {
@@ -277,6 +280,34 @@ const JobCase kJobs[] = {
        sfx::PrepareSfxJob(w, sfx::SfxCreateInput{t.Path("a.jmz"), t.Path("stub.exe"), t.Path("out")});
      },
      "创建自解密文件已完成:", {"创建自解密文件出错"}},
+    {"SelfDecrypt",
+     [](FaultJobTest& t) {
+       PrepareContainer(t, 2);
+       t.Write("stub.exe", Stub());
+       RecordingHost host;
+       engine::JobState state;
+       engine::TZnZip zip;
+       engine::JobWindow w{host, state, zip};
+       fs::create_directories(t.Path("made"));
+       sfx::PrepareSfxJob(w, sfx::SfxCreateInput{t.Path("a.jmz"), t.Path("stub.exe"), t.Path("made")});
+       fs::remove(t.Path("a.jmz"));
+       fs::remove(t.Path("stub.exe"));
+       TakeOnly(t, "made", "package.exe");
+       g_package = sfx::DetectPackage(host, t.Path("package.exe"));  // the window does this at its start
+     },
+     [](FaultJobTest& t, engine::JobWindow& w) {
+       const sfx::PackageInfo& package = g_package;
+       engine::DecryptJobInput in;
+       in.source = t.Path("package.exe");
+       in.decryptKey = "key";
+       in.outputFolder = t.Path("out");
+       in.selfDecryption = true;
+       in.containerStart = package.CarriedStart();
+       in.containerSize = static_cast<std::uint64_t>(package.carriedSize);
+       in.carriedName = "a.jmz";
+       engine::RunDecryptJob(w, in);
+     },
+     "解密文件已完成:", kDecryptFailures},
 };
 
 INSTANTIATE_TEST_SUITE_P(Jobs, FaultJobTest, testing::ValuesIn(kJobs),

@@ -30,19 +30,27 @@ ShredTarget::ShredTarget(const std::filesystem::path& path) {
   const int fd =
       Injected(XCJM_FAULT(kOpen)) ? -1 : ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) Fail("cannot open " + path.string());
-  handle_ = fd;
-  open_ = true;
+  // A refused file is closed again at once: no destructor runs for a
+  // constructor that throws.
+  auto refuse = [fd](const std::string& what) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    Fail(what);
+  };
   struct stat st {};
-  if (::fstat(fd, &st) != 0) Fail("cannot read " + path.string());
+  if (::fstat(fd, &st) != 0) refuse("cannot read " + path.string());
   // Root may open a file without write permission; it still counts as
   // read-only, and is left alone as such.
   if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
     errno = EPERM;
-    Fail("not a writable regular file " + path.string());
+    refuse("not a writable regular file " + path.string());
   }
   // The nearest thing to an exclusive open: a file another shredder or a
   // locking program holds is refused.
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) Fail("file in use " + path.string());
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) refuse("file in use " + path.string());
+  handle_ = fd;
+  open_ = true;
   ::fcntl(fd, F_SETFL, 0);
   size_ = static_cast<std::uint64_t>(st.st_size);
 }

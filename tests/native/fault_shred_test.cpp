@@ -76,4 +76,25 @@ TEST_F(FaultShredTest, AFailedCallLeavesTheFileOrCompletesWithoutIt) {
   }
 }
 
+int OpenFiles() {
+  int n = 0;
+  for (const auto& e : fs::directory_iterator("/proc/self/fd")) n += e.path().filename() != "." ? 1 : 0;
+  return n;
+}
+
+TEST_F(FaultShredTest, ARefusedFileIsNotKeptOpen) {
+  Write("ro.bin", "read-only");
+  fs::permissions(Path("ro.bin"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const int before = OpenFiles();
+  testing_support::RecordingHost host;
+  host.answers = {true};
+  engine::JobState state;
+  utils::ShredWindow w{host, state, [](bool) {}, nullptr};
+  utils::ShredBatch(w, {Path("ro.bin")});
+  EXPECT_EQ(host.log, std::vector<std::string>{"粉碎文件出错，已停止: 要粉碎的文件正在使用中或者有只读属性等:" +
+                                               Display("ro.bin")});
+  EXPECT_EQ(OpenFiles(), before);
+  EXPECT_EQ(Read("ro.bin"), "read-only");
+}
+
 }  // namespace

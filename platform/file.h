@@ -51,10 +51,6 @@ class OutputFile final : public ByteSink {
 // exists; throws IoError for other failures.
 bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
 
-// Renames `from` to `to`, replacing a file under that name in one step (a
-// reader sees the old file or the new one, never a part); throws IoError.
-void RenameReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
-
 // True when `path` does not exist afterwards.
 bool DeleteIfExists(const std::filesystem::path& path) noexcept;
 

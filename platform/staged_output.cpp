@@ -49,7 +49,9 @@ std::filesystem::path StagedOutput::Commit(const NameCandidate& candidate) {
 void StagedOutput::CommitReplacing(const std::filesystem::path& target) {
   file_->Close();
   file_.reset();
-  RenameReplacing(temporary_, target);
+  std::error_code ec;
+  std::filesystem::rename(temporary_, target, ec);  // an atomic replace on both systems
+  if (ec) throw IoError("cannot replace " + target.string());
   done_ = true;
 }
 

@@ -30,7 +30,8 @@ class StagedOutput final : public ByteSink {
 
   // Closes the file and gives it the first free candidate name; returns it.
   std::filesystem::path Commit(const NameCandidate& candidate);
-  // Closes the file and gives it the name `target`, replacing a file there.
+  // Closes the file and puts it in the place of `target`, which may exist:
+  // the old file is replaced only by the complete new one. Throws IoError.
   void CommitReplacing(const std::filesystem::path& target);
   // Closes and deletes the temporary file.
   void Discard() noexcept;

@@ -140,10 +140,6 @@ bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::p
   return true;
 }
 
-void RenameReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (Injected(XCJM_FAULT(kRename)) || ::rename(from.c_str(), to.c_str()) != 0) ThrowErrno("cannot rename to", to);
-}
-
 bool DeleteIfExists(const std::filesystem::path& path) noexcept {
   if (XCJM_FAULT(kDelete)) return false;
   std::error_code ec;

@@ -93,11 +93,6 @@ bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::p
   ThrowLastError("cannot rename to " + Narrow(to.wstring()));
 }
 
-void RenameReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    ThrowLastError("cannot rename to " + Narrow(to.wstring()));
-}
-
 bool DeleteIfExists(const std::filesystem::path& path) noexcept {
   if (DeleteFileW(path.c_str())) return true;
   const DWORD error = GetLastError();

@@ -132,6 +132,34 @@ for c in made/a.jmz made-l2/a.jmz made-zak/a.bin.zak made-nokey/a.bin.jmz; do
   esac
 done
 
+# Package creation, where this jmz has it: the smallest program image the
+# package reader accepts (0x200 bytes of headers, one section of 0x1000
+# bytes) leads each package. A package's bytes follow from the stub and the
+# container, so a complete one equals the uninterrupted run's.
+put() { printf "$2" | dd of="$work/stub.exe" bs=1 seek=$(($1)) conv=notrunc status=none; }
+if "$jmz" --help 2>&1 | grep -q 'sfx-create'; then
+  head -c 512 /dev/zero >"$work/stub.exe"
+  head -c 4096 /dev/zero | tr '\0' '\220' >>"$work/stub.exe"
+  put 0 'MZ'
+  put 0x3C '\x80\0\0\0'
+  put 0x80 'PE\0\0'
+  put 0x86 '\x01\0'
+  put 0x94 '\xf0\0'
+  put 0x98 '\x0b\x02'
+  put 0x104 '\x10\0\0\0'
+  put 0x198 '\0\x10\0\0'
+  put 0x19C '\0\x02\0\0'
+  mkdir -p "$work/made-sfx"
+  "$jmz" sfx-create --stub "$work/stub.exe" -o "$work/made-sfx" "$work/made/a.jmz" >/dev/null 2>&1
+  package=$(ls -A "$work/made-sfx")
+  [ -n "$package" ] || fail "sfx-create made no package"
+  same_package() { cmp -s "$1" "$work/made-sfx/$package"; }
+  input_sum=$(md5sum <"$work/made/a.jmz")
+  job "package" "$package" same_package same_package "$work/made/a.jmz" sfx-create --stub "$work/stub.exe"
+else
+  echo "package: this jmz has no sfx-create, not run"
+fi
+
 # Shredding: the file stays whole with a zeroed front, or is gone, or is the
 # re-created file of at most one zero byte.
 shred_state_ok() {
@@ -152,7 +180,7 @@ for ((i = 0; i < kills; i++)); do
   run_and_kill shred --yes "$work/s.bin"
   shred_state_ok "$work/s.bin" || fail "shred (kill $i): the file is in no state of the job"
   for f in "$work"/*; do
-    case $(basename "$f") in a.bin | s.bin | made* | out | tmp | check) ;; *) fail "shred: left $(basename "$f")" ;; esac
+    case $(basename "$f") in a.bin | s.bin | stub.exe | made* | out | tmp | check) ;; *) fail "shred: left $(basename "$f")" ;; esac
   done
 done
 echo "shred: $kills kills within ${duration_ms} ms runs"

@@ -10,6 +10,7 @@
 #include "hexeditor/messages.h"
 #include "hexeditor/nibble_shift.h"
 #include "hexeditor/path_text.h"
+#include "platform/staged_output.h"
 
 namespace hexed {
 
@@ -276,17 +277,29 @@ void TCustomQDHexEditor::CheckOverwrite() {
 void TCustomQDHexEditor::SaveFile(const fs::path& name, bool markSaved) {
   if (name.native() == fileName_.native()) CheckOverwrite();
   const std::string nameText = PathText(name);
+  // The data goes to a temporary file beside the target, which replaces the
+  // target only when complete: a save that fails half way keeps the old file.
+  std::optional<platform::StagedOutput> out;
   errno = 0;
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) throw FileError(FormatText(msg::kCannotCreate, {nameText, ErrorText(errno)}));
+  std::error_code ec;
+  if (fs::exists(name, ec) && !std::fstream(name, std::ios::binary | std::ios::in | std::ios::out).is_open())
+    throw FileError(FormatText(msg::kCannotCreate, {nameText, ErrorText(errno)}));
+  try {
+    const fs::path folder = name.parent_path();
+    out.emplace(folder.empty() ? fs::path(".") : folder);
+  } catch (const platform::IoError&) {
+    throw FileError(FormatText(msg::kCannotCreate, {nameText, ErrorText(errno)}));
+  }
   {
     BusyCursor busy(*this);
-    CopyWithProgress(pkSave, nameText, data_.Size(), [&](std::int64_t at, std::int32_t n) {
-      out.write(reinterpret_cast<const char*>(data_.Ptr(at, n)), n);
-      if (!out) throw FileError(FormatText(msg::kWriteError, {nameText, ErrorText(errno)}));
-    });
-    out.close();
-    if (out.fail()) throw FileError(FormatText(msg::kWriteError, {nameText, ErrorText(errno)}));
+    try {
+      CopyWithProgress(pkSave, nameText, data_.Size(), [&](std::int64_t at, std::int32_t n) {
+        out->Write(data_.Ptr(at, n), static_cast<std::size_t>(n));
+      });
+      out->CommitReplacing(name);
+    } catch (const platform::IoError&) {
+      throw FileError(FormatText(msg::kWriteError, {nameText, ErrorText(errno)}));
+    }
   }
   if (markSaved) {
     marks_.Clear();

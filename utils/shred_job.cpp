@@ -81,9 +81,11 @@ void ShredFile(ShredWindow& w, const std::filesystem::path& file) {
   }
   try {
     platform::WriteOneZeroByte(file);
-    Delete(w, file);
   } catch (const std::exception&) {
+    // A re-creation that failed after creating the file must not leave it
+    // under the name: the second deletion runs either way.
   }
+  Delete(w, file);
   w.state.shredActive = false;
   progress.Complete();
   w.host.LogLine("粉碎文件已完成:" + display);

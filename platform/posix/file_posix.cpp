@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/fault_point.h"
 #include "platform/file.h"
 
 namespace platform {
@@ -19,10 +20,16 @@ namespace {
 
 int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
+// True when a test made this call fail; errno then says how.
+bool Injected(int error) {
+  if (error != 0) errno = error;
+  return error != 0;
+}
+
 }  // namespace
 
 InputFile::InputFile(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = Injected(XCJM_FAULT(kOpen)) ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) ThrowErrno("cannot open", path);
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -42,6 +49,7 @@ InputFile::~InputFile() { ::close(Fd(handle_)); }
 std::size_t InputFile::Read(void* buffer, std::size_t size) {
   auto* out = static_cast<char*>(buffer);
   std::size_t done = 0;
+  if (Injected(XCJM_FAULT(kRead))) throw IoError(std::string("read failed: ") + std::strerror(errno));
   while (done < size) {
     const ssize_t n = ::read(Fd(handle_), out + done, size - done);
     if (n == 0) break;
@@ -62,7 +70,8 @@ void InputFile::Seek(std::uint64_t offset) {
 }
 
 std::optional<OutputFile> OutputFile::CreateNew(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  const int fd =
+      Injected(XCJM_FAULT(kOpen)) ? -1 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) {
     if (errno == EEXIST) return std::nullopt;
     ThrowErrno("cannot create", path);
@@ -87,6 +96,12 @@ OutputFile::~OutputFile() {
 
 void OutputFile::Write(const void* data, std::size_t size) {
   const auto* p = static_cast<const char*>(data);
+  if (const int error = XCJM_FAULT(kWrite)) {
+    // A disk fills up in the middle of a write: half of it lands first.
+    if (size > 1 && ::write(Fd(handle_), p, size / 2) < 0) {}
+    Injected(error);
+    throw IoError(std::string("write failed: ") + std::strerror(errno));
+  }
   while (size > 0) {
     const ssize_t n = ::write(Fd(handle_), p, size);
     if (n < 0) {
@@ -101,6 +116,11 @@ void OutputFile::Write(const void* data, std::size_t size) {
 void OutputFile::Close() {
   const int fd = Fd(handle_);
   handle_ = -1;
+  if (const int error = XCJM_FAULT(kFlush)) {
+    ::close(fd);
+    Injected(error);
+    throw IoError(std::string("close failed: ") + std::strerror(errno));
+  }
   if (::close(fd) != 0) throw IoError(std::string("close failed: ") + std::strerror(errno));
 }
 
@@ -108,6 +128,7 @@ bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::p
   // Choosing the name and claiming it are one step even when other jobs race
   // for it: renameat2 refuses a taken name; where the file system cannot do
   // that, link() refuses it just the same.
+  if (Injected(XCJM_FAULT(kRename))) ThrowErrno("cannot rename to", to);
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno == EEXIST) return false;
   if (errno != EINVAL && errno != ENOSYS) ThrowErrno("cannot rename to", to);
@@ -120,6 +141,7 @@ bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::p
 }
 
 bool DeleteIfExists(const std::filesystem::path& path) noexcept {
+  if (XCJM_FAULT(kDelete)) return false;
   std::error_code ec;
   std::filesystem::remove(path, ec);
   return !ec && !std::filesystem::exists(std::filesystem::symlink_status(path, ec));

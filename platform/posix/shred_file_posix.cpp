@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/fault_point.h"
 #include "platform/shred_file.h"
 
 namespace platform {
@@ -15,26 +16,41 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& what) { throw IoError(what + ": " + std::strerror(errno)); }
 
+// True when a test made this call fail; errno then says how.
+bool Injected(int error) {
+  if (error != 0) errno = error;
+  return error != 0;
+}
+
 }  // namespace
 
 ShredTarget::ShredTarget(const std::filesystem::path& path) {
   // O_NOFOLLOW: a link is refused, never followed to its target; O_NONBLOCK
   // keeps a pipe from hanging the open before fstat refuses it.
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  const int fd =
+      Injected(XCJM_FAULT(kOpen)) ? -1 : ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) Fail("cannot open " + path.string());
-  handle_ = fd;
-  open_ = true;
+  // A refused file is closed again at once: no destructor runs for a
+  // constructor that throws.
+  auto refuse = [fd](const std::string& what) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    Fail(what);
+  };
   struct stat st {};
-  if (::fstat(fd, &st) != 0) Fail("cannot read " + path.string());
+  if (::fstat(fd, &st) != 0) refuse("cannot read " + path.string());
   // Root may open a file without write permission; it still counts as
   // read-only, and is left alone as such.
   if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
     errno = EPERM;
-    Fail("not a writable regular file " + path.string());
+    refuse("not a writable regular file " + path.string());
   }
   // The nearest thing to an exclusive open: a file another shredder or a
   // locking program holds is refused.
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) Fail("file in use " + path.string());
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) refuse("file in use " + path.string());
+  handle_ = fd;
+  open_ = true;
   ::fcntl(fd, F_SETFL, 0);
   size_ = static_cast<std::uint64_t>(st.st_size);
 }
@@ -45,6 +61,11 @@ ShredTarget::~ShredTarget() {
 
 void ShredTarget::Write(const void* data, std::size_t size) {
   const auto* p = static_cast<const char*>(data);
+  if (const int error = XCJM_FAULT(kWrite)) {
+    if (size > 1 && ::write(static_cast<int>(handle_), p, size / 2) < 0) {}
+    Injected(error);
+    Fail("write failed");
+  }
   while (size > 0) {
     const ssize_t n = ::write(static_cast<int>(handle_), p, size);
     if (n < 0) {
@@ -66,20 +87,24 @@ void ShredTarget::Write(const void* data, std::size_t size) {
 }
 
 void ShredTarget::Flush() {
-  if (::fdatasync(static_cast<int>(handle_)) != 0) Fail("flush failed");
+  if (Injected(XCJM_FAULT(kFlush)) || ::fdatasync(static_cast<int>(handle_)) != 0) Fail("flush failed");
 }
 
 void ShredTarget::Close() {
   open_ = false;
-  if (::close(static_cast<int>(handle_)) != 0) Fail("close failed");
+  const int error = XCJM_FAULT(kFlush);
+  if (::close(static_cast<int>(handle_)) != 0 || Injected(error)) Fail("close failed");
 }
 
 void WriteOneZeroByte(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int fd = Injected(XCJM_FAULT(kOpen))
+                     ? -1
+                     : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) Fail("cannot create " + path.string());
   const char zero = 0;
-  const bool wrote = ::write(fd, &zero, 1) == 1;
-  if (::close(fd) != 0 || !wrote) Fail("cannot write " + path.string());
+  const bool wrote = !Injected(XCJM_FAULT(kWrite)) && ::write(fd, &zero, 1) == 1;
+  const int closeError = XCJM_FAULT(kFlush);
+  if (::close(fd) != 0 || Injected(closeError) || !wrote) Fail("cannot write " + path.string());
 }
 
 }  // namespace platform

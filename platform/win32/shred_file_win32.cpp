@@ -28,15 +28,22 @@ ShredTarget::ShredTarget(const std::filesystem::path& path) {
   HANDLE h = CreateFileW(win32io::ApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) Fail("cannot open " + Narrow(path.wstring()));
-  handle_ = reinterpret_cast<std::intptr_t>(h);
-  open_ = true;
+  // A refused file is closed again at once: no destructor runs for a
+  // constructor that throws, and the open shares the file with nobody.
   BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info))
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info)) {
+    const DWORD error = GetLastError();
+    CloseHandle(h);
+    SetLastError(error);
     Fail("not a disk file " + Narrow(path.wstring()));
+  }
   if (info.dwFileAttributes & kRefusedAttributes) {
+    CloseHandle(h);
     SetLastError(ERROR_ACCESS_DENIED);
     Fail("cannot be overwritten in place " + Narrow(path.wstring()));
   }
+  handle_ = reinterpret_cast<std::intptr_t>(h);
+  open_ = true;
   size_ = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
 

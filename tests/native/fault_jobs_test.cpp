@@ -1,0 +1,316 @@
+// Every job with one file call failing, for each call it makes: the k-th
+// open, read, write, flush, rename or delete fails with an I/O error and with
+// a full disk. The job must report its failure and leave the folders as they
+// were: no result under a final name, no temporary file, the source and a
+// file under the name the result would have taken untouched.
+#include <errno.h>
+
+#include <functional>
+#include <map>
+
+#include "engine/decrypt_job.h"
+#include "engine/encrypt_job.h"
+#include "engine/nokey_jobs.h"
+#include "fault_layer.h"
+#include "job_fixture.h"
+#include "sfx/create_job.h"
+#include "sfx/detect.h"
+
+namespace {
+
+using testing_support::Content;
+using testing_support::JobTest;
+using testing_support::RecordingHost;
+namespace faults = testing_support::faults;
+using faults::Op;
+namespace fs = std::filesystem;
+
+using Tree = std::map<std::string, std::string>;  // relative path -> bytes
+
+class FaultJobTest;
+
+// A job as a table row: what it needs, how it runs, how it reports.
+struct JobCase {
+  const char* name;
+  std::function<void(FaultJobTest&)> prepare;  // writes its inputs (no fault is armed)
+  std::function<void(FaultJobTest&, engine::JobWindow&)> run;
+  std::string done;                   // start of the completion line
+  std::vector<std::string> failures;  // starts of its failure lines
+};
+
+void PrintTo(const JobCase& c, std::ostream* os) { *os << c.name; }
+
+class FaultJobTest : public JobTest, public testing::WithParamInterface<JobCase> {
+ public:
+  using JobTest::Path;
+  using JobTest::Read;
+  using JobTest::Write;
+
+ protected:
+  Tree Snapshot() const {
+    Tree tree;
+    for (const auto& e : fs::recursive_directory_iterator(dir_))
+      if (e.is_regular_file()) tree[fs::relative(e.path(), dir_).string()] = Read(fs::relative(e.path(), dir_).string());
+    return tree;
+  }
+
+  // Puts the folder back as `tree` had it.
+  void Restore(const Tree& tree) const {
+    for (const auto& [name, bytes] : Snapshot())
+      if (!tree.count(name)) fs::remove(Path(name));
+    for (const auto& [name, bytes] : tree) Write(name, bytes);
+  }
+
+  struct Outcome {
+    std::vector<std::string> log;
+    bool unlocked = true;
+  };
+
+  Outcome RunOnce() {
+    RecordingHost host;
+    host.answers = {true, true, true};
+    engine::JobState state;
+    engine::TZnZip zip;
+    engine::JobWindow w{host, state, zip};
+    GetParam().run(*this, w);
+    return Outcome{host.log, host.Events("unlock").size() >= host.Events("lock").size()};
+  }
+
+  bool Logged(const Outcome& o, const std::string& prefix) const {
+    for (const std::string& line : o.log)
+      if (line.rfind(prefix, 0) == 0) return true;
+    return false;
+  }
+
+  bool LoggedFailure(const Outcome& o) const {
+    for (const std::string& f : GetParam().failures)
+      if (Logged(o, f)) return true;
+    return false;
+  }
+
+  static std::vector<std::string> Added(const Tree& before, const Tree& after) {
+    std::vector<std::string> added;
+    for (const auto& [name, bytes] : after)
+      if (!before.count(name)) added.push_back(name);
+    return added;
+  }
+};
+
+// A failure of the k-th call of `op`, the way a test names it.
+std::string Fault(Op op, unsigned k, int error) {
+  return faults::Name(op) + " #" + std::to_string(k) + (error == ENOSPC ? " (disk full)" : " (I/O error)");
+}
+
+TEST_P(FaultJobTest, EveryFailedCallEndsInAReportAndLeavesNothing) {
+  faults::Off();
+  GetParam().prepare(*this);
+  Tree before = Snapshot();
+
+  // A clean run gives the name the result takes; a file put there must stay.
+  Outcome clean = RunOnce();
+  ASSERT_TRUE(Logged(clean, GetParam().done)) << testing::PrintToString(clean.log);
+  const std::vector<std::string> results = Added(before, Snapshot());
+  ASSERT_EQ(results.size(), 1u);
+  Restore(before);
+  before[results[0]] = "an existing file under the result's name";
+  Restore(before);
+
+  faults::CountOnly();
+  clean = RunOnce();
+  faults::Off();
+  ASSERT_TRUE(Logged(clean, GetParam().done));
+  std::map<Op, unsigned> calls;
+  for (Op op : faults::kOps) {
+    calls[op] = faults::Calls(op);
+    RecordProperty(faults::Name(op) + "_calls", static_cast<int>(calls[op]));
+  }
+  const Tree cleanTree = Snapshot();
+  Restore(before);
+
+  for (Op op : faults::kOps) {
+    for (unsigned k = 1; k <= calls[op]; ++k) {
+      for (int error : {EIO, ENOSPC}) {
+        SCOPED_TRACE(Fault(op, k, error));
+        faults::FailNth(op, k, error);
+        const Outcome o = RunOnce();
+        faults::Off();
+        ASSERT_TRUE(faults::Fired());
+        EXPECT_TRUE(o.unlocked);
+        const Tree after = Snapshot();
+        if (op == Op::kDelete && Logged(o, GetParam().done)) {
+          // Deleting an intermediate is the only call whose failure leaves a
+          // complete result: what stays is the intermediate, in the
+          // temporary folder.
+          for (const std::string& name : Added(cleanTree, after)) EXPECT_EQ(name.rfind("tmp/", 0), 0u) << name;
+        } else {
+          EXPECT_TRUE(LoggedFailure(o)) << testing::PrintToString(o.log);
+          EXPECT_FALSE(Logged(o, GetParam().done)) << testing::PrintToString(o.log);
+          EXPECT_EQ(Added(before, after), std::vector<std::string>{});
+          EXPECT_TRUE(after == before) << "a file changed";
+        }
+        Restore(before);
+      }
+    }
+  }
+}
+
+// The inputs, made by the jobs themselves before any fault is armed.
+const std::string kPlain = Content(300 << 10, 7);
+
+void Encrypt(FaultJobTest& t, const std::string& file, int level, const std::string& key, const std::string& folder) {
+  RecordingHost host;
+  engine::JobState state;
+  engine::TZnZip zip;
+  engine::JobWindow w{host, state, zip};
+  fs::create_directories(t.Path(folder));
+  engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path(file), key, "", "", level, t.Path(folder), false});
+}
+
+void NoKeyEncrypt(FaultJobTest& t, engine::JobWindow& w) {
+  w.state.idleFlag = false;  // the dispatching window has prepared the batch
+  engine::RunNoKeyEncryptBatch(w, engine::NoKeyBatchInput{{t.Path("a.txt")}, "key", t.Path("out"), false});
+}
+
+// Moves the only file of `folder` to `name`.
+void TakeOnly(FaultJobTest& t, const std::string& folder, const std::string& name) {
+  const fs::path only = fs::directory_iterator(t.Path(folder))->path();
+  fs::rename(only, t.Path(name));
+  fs::remove(t.Path(folder));
+}
+
+void PrepareContainer(FaultJobTest& t, int level) {
+  t.Write("a.txt", kPlain);
+  Encrypt(t, "a.txt", level, "key", "made");
+  fs::remove(t.Path("a.txt"));
+  TakeOnly(t, "made", "a.jmz");
+}
+
+void Put(std::string& b, std::size_t at, std::uint32_t v, int n) {
+  for (int i = 0; i < n; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+// The smallest program image the package reader accepts: one section of
+// 0x1000 bytes after 0x200 bytes of headers.
+std::string Stub() {
+  std::string b(0x1200, '\x90');
+  std::fill(b.begin(), b.begin() + 0x200, '\0');
+  Put(b, 0, 0x5A4D, 2);
+  Put(b, 0x3C, 0x80, 4);
+  Put(b, 0x80, 0x00004550, 4);
+  Put(b, 0x84 + 2, 1, 2);
+  Put(b, 0x84 + 16, 240, 2);
+  const std::size_t opt = 0x84 + 20;
+  Put(b, opt, 0x20B, 2);
+  Put(b, opt + 108, 16, 4);
+  Put(b, opt + 240 + 16, 0x1000, 4);
+  Put(b, opt + 240 + 20, 0x200, 4);
+  return b;
+}
+
+void Decrypt(FaultJobTest& t, engine::JobWindow& w, const std::string& file) {
+  engine::DecryptJobInput in;
+  in.source = t.Path(file);
+  in.decryptKey = "key";
+  in.outputFolder = t.Path("out");
+  engine::RunDecryptJob(w, in);
+}
+
+// A read error in the check for an earlier layer has a report of its own.
+const std::vector<std::string> kEncryptFailures = {"加密文件出错!已停止:", "加密文件出错:", "效验文件标识出错！取消加密:",
+                                                   "进行压缩文件...不能完成！"};
+const std::vector<std::string> kDecryptFailures = {"解密文件出错!已停止:", "解密文件出错:",
+                                                   "进行解压缩文件...不能完成！"};
+
+sfx::PackageInfo g_package;  // the package the self-decryption case runs on
+
+const JobCase kJobs[] = {
+    {"Encrypt", [](FaultJobTest& t) { t.Write("a.txt", kPlain); },
+     [](FaultJobTest& t, engine::JobWindow& w) {
+       engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path("a.txt"), "key", "", "", 0, t.Path("out"), false});
+     },
+     "加密文件已完成:", kEncryptFailures},
+    {"CompressAndEncrypt", [](FaultJobTest& t) { t.Write("a.txt", kPlain); },
+     [](FaultJobTest& t, engine::JobWindow& w) {
+       engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path("a.txt"), "key", "", "", 2, t.Path("out"), false});
+     },
+     "加密文件已完成:", kEncryptFailures},
+    {"CompressOnly", [](FaultJobTest& t) { t.Write("a.txt", kPlain); },
+     [](FaultJobTest& t, engine::JobWindow& w) {
+       engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path("a.txt"), "", "", "", 2, t.Path("out"), false});
+     },
+     "进行压缩文件... 已完成:", kEncryptFailures},
+    {"Decrypt", [](FaultJobTest& t) { PrepareContainer(t, 0); },
+     [](FaultJobTest& t, engine::JobWindow& w) { Decrypt(t, w, "a.jmz"); }, "解密文件已完成:", kDecryptFailures},
+    {"DecryptCompressed", [](FaultJobTest& t) { PrepareContainer(t, 2); },
+     [](FaultJobTest& t, engine::JobWindow& w) { Decrypt(t, w, "a.jmz"); }, "解密文件已完成:", kDecryptFailures},
+    {"ExpandCompressedOnly",
+     [](FaultJobTest& t) {
+       t.Write("a.txt", kPlain);
+       Encrypt(t, "a.txt", 2, "", "made");
+       fs::remove(t.Path("a.txt"));
+       TakeOnly(t, "made", "a.zak");
+     },
+     [](FaultJobTest& t, engine::JobWindow& w) { Decrypt(t, w, "a.zak"); }, "进行解压缩文件... 已完成:", kDecryptFailures},
+    {"NoKeyEncrypt", [](FaultJobTest& t) { t.Write("a.txt", kPlain); }, NoKeyEncrypt, "加密(不保存密钥的)文件 ... 已完成:",
+     {"加密文件“"}},
+    {"NoKeyDecrypt",
+     [](FaultJobTest& t) {
+       t.Write("a.txt", kPlain);
+       RecordingHost host;
+       engine::JobState state;
+       engine::TZnZip zip;
+       engine::JobWindow w{host, state, zip};
+       state.idleFlag = false;
+       fs::create_directories(t.Path("made"));
+       engine::RunNoKeyEncryptBatch(w, engine::NoKeyBatchInput{{t.Path("a.txt")}, "key", t.Path("made"), false});
+       fs::remove(t.Path("a.txt"));
+       TakeOnly(t, "made", "a.txt.jmz");
+     },
+     [](FaultJobTest& t, engine::JobWindow& w) {
+       w.state.idleFlag = false;
+       engine::RunNoKeyDecryptBatch(w, engine::NoKeyBatchInput{{t.Path("a.txt.jmz")}, "key", t.Path("out"), false});
+     },
+     "解密不保存密钥的加密文件已完成:", {"解密文件“"}},
+    {"CreatePackage",
+     [](FaultJobTest& t) {
+       PrepareContainer(t, 0);
+       t.Write("stub.exe", Stub());
+     },
+     [](FaultJobTest& t, engine::JobWindow& w) {
+       sfx::PrepareSfxJob(w, sfx::SfxCreateInput{t.Path("a.jmz"), t.Path("stub.exe"), t.Path("out")});
+     },
+     "创建自解密文件已完成:", {"创建自解密文件出错"}},
+    {"SelfDecrypt",
+     [](FaultJobTest& t) {
+       PrepareContainer(t, 2);
+       t.Write("stub.exe", Stub());
+       RecordingHost host;
+       engine::JobState state;
+       engine::TZnZip zip;
+       engine::JobWindow w{host, state, zip};
+       fs::create_directories(t.Path("made"));
+       sfx::PrepareSfxJob(w, sfx::SfxCreateInput{t.Path("a.jmz"), t.Path("stub.exe"), t.Path("made")});
+       fs::remove(t.Path("a.jmz"));
+       fs::remove(t.Path("stub.exe"));
+       TakeOnly(t, "made", "package.exe");
+       g_package = sfx::DetectPackage(host, t.Path("package.exe"));  // the window does this at its start
+     },
+     [](FaultJobTest& t, engine::JobWindow& w) {
+       const sfx::PackageInfo& package = g_package;
+       engine::DecryptJobInput in;
+       in.source = t.Path("package.exe");
+       in.decryptKey = "key";
+       in.outputFolder = t.Path("out");
+       in.selfDecryption = true;
+       in.containerStart = package.CarriedStart();
+       in.containerSize = static_cast<std::uint64_t>(package.carriedSize);
+       in.carriedName = "a.jmz";
+       engine::RunDecryptJob(w, in);
+     },
+     "解密文件已完成:", kDecryptFailures},
+};
+
+INSTANTIATE_TEST_SUITE_P(Jobs, FaultJobTest, testing::ValuesIn(kJobs),
+                         [](const testing::TestParamInfo<JobCase>& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -175,7 +175,7 @@ Bytes FileGroupDescriptorBlock(std::uint32_t size, std::uint64_t writeTime, std:
   Store32(out, kSizeHighAt, 0);
   Store32(out, kSizeLowAt, size);
   const std::size_t n = AnsiCutLength(ansiName, kMaxDescriptorNameBytes);
-  std::memcpy(out.data() + kNameAt, ansiName.data(), n);
+  std::copy_n(ansiName.begin(), n, out.begin() + kNameAt);
   return out;
 }
 

@@ -53,6 +53,16 @@ struct ImportCase {
   std::optional<Bytes> expected;
 };
 
+// Nothing to copy is a valid copy: no builder or reader touches the data
+// of an empty block or name.
+TEST(ClipboardBlocks, EmptyBytesAndNamesMakeValidBlocks) {
+  EXPECT_EQ(BytesFromBlock(Format::kPrivate, PrivateBlock({}), false), Bytes{});
+  EXPECT_EQ(BytesFromBlock(Format::kRegEditHexData, RegEditBlock({}), false), Bytes{});
+  EXPECT_EQ(PlainTextBlock({}, true, false), Bytes{0});
+  EXPECT_EQ(FileGroupDescriptorBlock(0, 0, std::string_view{}).size(), kFileGroupDescriptorSize);
+  for (int f = 0; f <= static_cast<int>(Format::kHtml); ++f) BytesFromBlock(static_cast<Format>(f), {}, true);
+}
+
 TEST(ClipboardImport, BytesFromEachKindOfBlock) {
   const ImportCase cases[] = {
       {"private with bad signature", Format::kPrivate, B(std::string_view("QDTX\1\0\1\0\1\0\0\0z", 13)), false, std::nullopt},

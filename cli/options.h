@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Command { kEncrypt, kDecrypt, kNoKeyEncrypt, kNoKeyDecrypt, kInfo, kHelp };
+enum class Command { kEncrypt, kDecrypt, kNoKeyEncrypt, kNoKeyDecrypt, kInfo, kHelp, kVersion };
 
 // How the tool's yes/no questions are answered.
 enum class Answer { kAsk, kYes, kNo };
@@ -30,6 +30,7 @@ struct Options {
   int formatVersion = 0;  // 0: the current version
   unsigned jobs = 1;      // files at once, each its own job
   Answer answer = Answer::kAsk;
+  bool quiet = false;     // no log lines and no progress; errors still go to standard error
 };
 
 struct ParseResult {
@@ -40,5 +41,8 @@ struct ParseResult {
 ParseResult ParseOptions(const std::vector<std::string>& args);
 
 extern const char* const kUsage;
+
+// "jmz VERSION", the version of the build.
+std::string VersionLine();
 
 }  // namespace cli

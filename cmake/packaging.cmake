@@ -45,7 +45,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "encrypt, decrypt, hash and shred files in the xcjm formats")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "encrypt, decrypt, hash and shred files in the xcjm formats\n jmz reads and writes the .jmz containers and .zak files of the xcjm\n file-encryption program, checks MD5 digests and shreds files.")
+      "jmz reads and writes the .jmz containers and .zak files of the xcjm\nfile-encryption program, checks MD5 digests and shreds files.")
 endif()
 
 include(CPack)

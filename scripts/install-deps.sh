@@ -10,6 +10,7 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 libz-mingw-w64-dev
   wine64 fonts-wine xvfb xauth x11-utils fonts-wqy-microhei imagemagick
   pigz openssl bc locales time
+  xdotool pngquant
 )
 
 missing=()

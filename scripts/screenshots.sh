@@ -24,7 +24,7 @@ exe=$(realpath "$exe")
 images=$root/docs/images
 work=$root/build/screenshots
 rm -rf "$work"
-mkdir -p "$work/files" "$images"
+mkdir -p "$work" "$images"
 
 export DISPLAY=${XCJM_DISPLAY:-:16} XCJM_WINEPREFIX=$work/prefix WINEDLLOVERRIDES="mscoree,mshtml="
 # xdotool matches the windows' UTF-8 names.
@@ -42,8 +42,14 @@ xsetroot -solid '#3a6ea5' 2>/dev/null || true
 # The Wine runner sets the Chinese locale (code page 936) and the prefix.
 wine() { unshare -n "$root/cmake/wine-run.sh" "$@"; }
 
-# The Windows path of a file in the work folder (Wine's Z: drive).
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+# The sample files lie in C:\文档 of the prefix, so that the pictures show
+# a short Windows path and nothing of this machine's folders.
+winpath() { local rel=${1#"$work/files/"}; printf 'C:\\%s' "${rel//\//\\}"; }
+# The folder goes into the prefix's C: drive once Wine has made the prefix
+# (a small program of Wine's own makes it), before the files are written.
+wine /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/hostname.exe >/dev/null 2>&1 || true
+mkdir -p "$work/prefix/drive_c/文档"
+ln -sfn "$work/prefix/drive_c" "$work/files"
 
 # Starts the program with `args` and waits for its window: $found.
 # (No command substitution here: its subshell would run the exit trap.)
@@ -55,7 +61,7 @@ start() {
 found=""
 wait_window() {  # name pattern; the newest matching window id goes to $found
   local id=""
-  for _ in $(seq 1 300); do
+  for _ in $(seq 1 600); do
     id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1) || true
     [ -n "$id" ] && break
     sleep 0.2
@@ -137,8 +143,9 @@ shot_mainmenu() {
 
 shot_batch() {
   local w dialog
-  for name in 报告 照片 数据; do head -c 400M /dev/urandom > "$work/files/$name.bin"; done
-  start "$(winpath "$work/files/报告.bin")"
+  # xdotool types ASCII reliably, so the typed names are ASCII.
+  for name in report photo data; do head -c 400M /dev/urandom > "$work/files/文档/$name.bin"; done
+  start "$(winpath "$work/files/文档/report.bin")"
   w=$found
   type_key "$w" "demo key 2026"
   click "$w" 118 34 1
@@ -146,26 +153,40 @@ shot_batch() {
   dialog=$found
   xdotool windowfocus "$dialog" 2>/dev/null || true
   xdotool key ctrl+a
-  xdotool type --delay 20 '"报告.bin" "照片.bin" "数据.bin"'
+  xdotool type --delay 20 '"report.bin" "photo.bin" "data.bin"'
   xdotool key Return
+  sleep 2
+  # The windows of a batch open on top of each other; they are spread out.
+  local i=0
+  for id in $(xdotool search --onlyvisible --name "^星尘 文件加密"); do
+    xdotool windowmove "$id" $((i * 388)) $((i * 120))
+    i=$((i + 1))
+  done
+  xdotool mousemove 1270 1010
   sleep 3
   shoot_screen batch
   stop_all
-  rm -f "$work/files/"*.bin "$work/files/"*.jmz
+  rm -f "$work/files/文档/"*.bin "$work/files/文档/"*.jmz
 }
 
 shot_hexview() {
   local w hex
-  printf '星尘 文件加密: 一个示例文件。\r\nA sample file for the hex view.\r\n' > "$work/files/示例.txt"
-  head -c 2000 /dev/urandom >> "$work/files/示例.txt"
-  start "$(winpath "$work/files/示例.txt")"
+  printf '星尘 文件加密: 一个示例文件。\r\nA sample file for the hex view.\r\n' > "$work/files/sample.txt"
+  head -c 2000 /dev/urandom >> "$work/files/sample.txt"
+  start "$(winpath "$work/files/sample.txt")"
   w=$found
   click "$w" 440 45 3
-  xdotool key Down Return
-  sleep 3
+  # The menu opens at the pointer; its first item is the hex view, whose
+  # dialog starts in the working folder (C:\).
+  xdotool mousemove --window "$w" 500 78 click 1
+  wait_window "16进制查看"
+  xdotool windowfocus "$found" 2>/dev/null || true
+  xdotool type --delay 40 'sample.txt'
   xdotool key Return
-  wait_window "示例.txt"
+  wait_window "sample.txt" || { import -window root "$work/hexview-failed.png"; return 1; }
   hex=$found
+  xdotool mousemove 1270 1010
+  sleep 1
   shoot hex-view "$hex"
   stop_all
 }

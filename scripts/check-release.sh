@@ -40,10 +40,9 @@ check_deb() {
 }
 
 check_wine() {
-  local zip dir prefix display=${XCJM_DISPLAY:-:16} xvfb=""
+  local zip dir display=${XCJM_DISPLAY:-:16} xvfb="" title=""
   zip=$(ls "$out"/xcjm-*-win64.zip)
   dir=$(mktemp -d)
-  prefix=$dir/prefix
   unzip -q "$zip" -d "$dir"
   echo "== $(basename "$zip") in a fresh Wine prefix"
   if ! xdpyinfo -display "$display" >/dev/null 2>&1; then
@@ -51,27 +50,26 @@ check_wine() {
     xvfb=$!
     sleep 2
   fi
-  export WINEPREFIX=$prefix WINEDEBUG=-all LANG=zh_CN.UTF-8 DISPLAY=$display WINEDLLOVERRIDES="mscoree,mshtml="
-  unshare -n /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-  # No network in the program's namespace: its update check at start-up
-  # fails at once instead of asking the maker's sites.
-  (cd "$dir"/xcjm-*-win64 && unshare -n /usr/lib/wine/wine64 xcjm.exe >/dev/null 2>&1 &)
-  local title=""
-  for _ in $(seq 1 30); do
+  # The Wine runner sets the Chinese locale; the prefix is new and empty. No
+  # network in the program's namespace: its update check at start-up fails
+  # at once instead of asking the maker's sites.
+  export DISPLAY=$display XCJM_WINEPREFIX=$dir/prefix WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+  (cd "$dir"/xcjm-*-win64 && unshare -n "$OLDPWD/cmake/wine-run.sh" ./xcjm.exe >/dev/null 2>&1 &)
+  for _ in $(seq 1 120); do
     sleep 1
-    title=$(xwininfo -display "$display" -root -tree 2>/dev/null | grep -o '"星尘 文件加密[^"]*"' | head -1) || true
+    title=$(xdotool search --onlyvisible --name "^星尘 文件加密" getwindowname 2>/dev/null | head -1) || true
     [ -n "$title" ] && break
   done
   sleep 2
   import -display "$display" -window root "$out/release-win64-start.png"
-  wineserver -k || true
+  cmake/wine-run.sh --stop "$dir/prefix" || true
   [ -n "$xvfb" ] && kill "$xvfb"
   rm -rf "$dir"
   if [ -z "$title" ]; then
     echo "xcjm.exe showed no window"
     return 1
   fi
-  echo "window $title; screenshot build/release/release-win64-start.png"
+  echo "window \"$title\"; screenshot build/release/release-win64-start.png"
 }
 
 case $what in

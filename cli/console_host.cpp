@@ -1,5 +1,6 @@
 #include "cli/console_host.h"
 
+#include "cli/error_line.h"
 #include "cli/terminal.h"
 #include "engine/job_progress.h"
 
@@ -8,8 +9,6 @@ namespace cli {
 namespace {
 
 constexpr std::string_view kVersionCaption = "加密算法";
-// Every line that ends a file successfully says so.
-constexpr std::string_view kDone = "已完成:";
 
 }  // namespace
 
@@ -22,17 +21,44 @@ bool QuestionDesk::Ask(const std::string& caption, const std::string& text) {
 }
 
 ConsoleHost::ConsoleHost(ProgressDisplay& display, QuestionDesk& desk, int id, std::string name,
-                         std::deque<bool> versionAnswers)
-    : display_(display), desk_(desk), id_(id), name_(std::move(name)), versionAnswers_(std::move(versionAnswers)) {}
+                         std::deque<bool> versionAnswers, std::vector<std::string> paths, bool eachLineEndsAFile)
+    : display_(display),
+      desk_(desk),
+      id_(id),
+      name_(std::move(name)),
+      versionAnswers_(std::move(versionAnswers)),
+      paths_(std::move(paths)),
+      eachLineEndsAFile_(eachLineEndsAFile) {}
 
-ConsoleHost::~ConsoleHost() { display_.Remove(id_); }
-
-void ConsoleHost::LogLine(const std::string& text) {
-  if (text.find(kDone) != std::string::npos) ++completed_;
-  display_.PrintLine(text);
+ConsoleHost::~ConsoleHost() {
+  EndFile();
+  display_.Remove(id_);
 }
 
-void ConsoleHost::ShowNotice(const std::string& text) { display_.PrintLine(text); }
+void ConsoleHost::EndFile() {
+  if (!failure_.empty()) display_.PrintError(ErrorLine(failure_, paths_, cause_));
+  failure_.clear();
+  cause_.clear();
+}
+
+void ConsoleHost::LogLine(const std::string& text) {
+  display_.PrintLine(text);
+  // A later line of the same file may still end it well (a decryption that
+  // falls back to expanding a compressed file).
+  if (IsSuccessLine(text)) {
+    ++completed_;
+    failure_.clear();
+    cause_.clear();
+    return;
+  }
+  failure_ = text;
+  if (eachLineEndsAFile_) EndFile();
+}
+
+void ConsoleHost::ShowNotice(const std::string& text) {
+  display_.PrintLine(text);
+  if (failure_.empty()) failure_ = text;
+}
 
 void ConsoleHost::SetProgressPosition(std::int32_t position) {
   if (max_ <= 0) return;

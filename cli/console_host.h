@@ -5,6 +5,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "cli/options.h"
 #include "cli/progress_display.h"
@@ -26,12 +27,17 @@ class QuestionDesk {
 class ConsoleHost final : public engine::JobHost {
  public:
   // `versionAnswers` answer the format-version questions (the version chosen
-  // on the command line).
-  ConsoleHost(ProgressDisplay& display, QuestionDesk& desk, int id, std::string name, std::deque<bool> versionAnswers);
+  // on the command line). `paths` are the log's names of the files the job
+  // works on; with `eachLineEndsAFile` (a batch whose files log one line
+  // each) every failure line is reported at once, otherwise at EndFile.
+  ConsoleHost(ProgressDisplay& display, QuestionDesk& desk, int id, std::string name, std::deque<bool> versionAnswers,
+              std::vector<std::string> paths = {}, bool eachLineEndsAFile = false);
   ~ConsoleHost() override;
 
   // Files the job reported as done.
   int Completed() const { return completed_; }
+  // The file ended: a failure it logged goes to standard error as one line.
+  void EndFile();
 
   void LogLine(const std::string& text) override;
   void ShowNotice(const std::string& text) override;
@@ -47,6 +53,7 @@ class ConsoleHost final : public engine::JobHost {
   void NoKeyFileStarted(engine::NoKeyMode) override {}
   void NoKeyMenuRestore(engine::NoKeyMode) override {}
   void Pause(int) override {}
+  void ReportCause(const std::string& cause) override { cause_ = cause; }
 
  private:
   ProgressDisplay& display_;
@@ -54,6 +61,10 @@ class ConsoleHost final : public engine::JobHost {
   int id_;
   std::string name_;
   std::deque<bool> versionAnswers_;
+  std::vector<std::string> paths_;
+  bool eachLineEndsAFile_;
+  std::string failure_;  // the last failure line, until the file ends
+  std::string cause_;
   std::int32_t max_ = 0;
   int completed_ = 0;
 };

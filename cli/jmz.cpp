@@ -87,6 +87,10 @@ int RunJmz(const std::vector<std::string>& args) {
     WriteOut(kUsage);
     return 0;
   }
+  if (o.command == Command::kVersion) {
+    WriteOut(VersionLine());
+    return 0;
+  }
   if (o.command == Command::kInfo) {
     bool allRead = true;
     for (const std::string& file : o.files) allRead &= InfoFile(file);

@@ -7,6 +7,7 @@
 #include "cli/console_host.h"
 #include "engine/decrypt_job.h"
 #include "engine/encrypt_job.h"
+#include "engine/job_window.h"
 #include "engine/nokey_jobs.h"
 #include "platform/paths.h"
 
@@ -45,7 +46,7 @@ fs::path OutputFolderFor(const Options& o, const fs::path& file) {
 // Runs `job` for every file, up to `jobs` at once, each in a window of its
 // own, as the program does with a window per file.
 bool RunFileJobs(const Options& o, const FileJob& job) {
-  ProgressDisplay display;
+  ProgressDisplay display(o.quiet);
   QuestionDesk desk(o.answer);
   std::atomic<std::size_t> next{0};
   std::atomic<std::size_t> completed{0};
@@ -53,7 +54,7 @@ bool RunFileJobs(const Options& o, const FileJob& job) {
     for (std::size_t i = next++; i < o.files.size(); i = next++) {
       const fs::path file = platform::Utf8ToPath(o.files[i]);
       ConsoleHost host(display, desk, static_cast<int>(i), platform::PathToUtf8(file.filename()),
-                       VersionAnswers(o.command, o.formatVersion));
+                       VersionAnswers(o.command, o.formatVersion), {engine::DisplayPath(file)});
       engine::JobState state;
       engine::TZnZip zip;
       engine::JobWindow window{host, state, zip};

@@ -47,11 +47,18 @@ const char* const kUsage =
     "  -j, --jobs N            work on up to N files at once, each its own job (default 1)\n"
     "      --yes, --no         answer the tool's questions (default: ask at the terminal, else no)\n"
     "      --stub PROGRAM.exe  sfx-create: the Windows program each package starts with\n"
+    "  -q, --quiet             print no log lines and no progress bar (errors still go to\n"
+    "                          standard error; md5 -c prints only the files that FAILED)\n"
     "  -h, --help              show this help\n"
+    "  -V, --version           show the version\n"
     "\n"
     "A name that is taken gets \"(n)\" before its extension; no file is ever overwritten, and a\n"
     "result appears under its name only when it is complete.\n"
+    "Log lines go to standard output; a file that fails gets one line on standard error naming\n"
+    "the file and the cause; the progress bar is drawn only when standard error is a terminal.\n"
     "Exit status: 0 every file succeeded, 1 a file was refused or failed, 2 usage error.\n";
+
+std::string VersionLine() { return std::string("jmz ") + XCJM_VERSION + "\n"; }
 
 namespace {
 
@@ -62,7 +69,8 @@ std::optional<Command> CommandNamed(const std::string& name) {
       {"info", Command::kInfo},        {"help", Command::kHelp},
       {"sfx-create", Command::kSfxCreate}, {"sfx-separate", Command::kSfxSeparate},
       {"sfx-decrypt", Command::kSfxDecrypt},
-      {"-h", Command::kHelp},          {"--help", Command::kHelp}};
+      {"-h", Command::kHelp},          {"--help", Command::kHelp},
+      {"-V", Command::kVersion},       {"--version", Command::kVersion}};
   auto it = kCommands.find(name);
   if (it == kCommands.end()) return std::nullopt;
   return it->second;
@@ -140,6 +148,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.answer = Answer::kNo;
     } else if (a == "--stub") {
       value(o.stub);
+    } else if (a == "-q" || a == "--quiet") {
+      o.quiet = true;
     } else if (a == "-h" || a == "--help") {
       o.command = Command::kHelp;
     } else {
@@ -150,7 +160,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
 
   if (KeySources(o.key) > 1 || KeySources(o.oldKey) > 1)
     r.error = "give each key only once (-k, --key-file or --key-env)";
-  else if (o.command != Command::kHelp && o.files.empty())
+  else if (o.command != Command::kHelp && o.command != Command::kVersion && o.files.empty())
     r.error = "no FILE given";
   else if (o.level != 0 && o.command != Command::kEncrypt)
     r.error = "--level is for encrypt only";

@@ -7,7 +7,8 @@
 
 namespace cli {
 
-enum class Command { kEncrypt, kDecrypt, kNoKeyEncrypt, kNoKeyDecrypt, kInfo, kHelp, kSfxCreate, kSfxSeparate, kSfxDecrypt };
+enum class Command { kEncrypt, kDecrypt, kNoKeyEncrypt, kNoKeyDecrypt, kInfo, kHelp, kSfxCreate, kSfxSeparate,
+                     kSfxDecrypt, kVersion };
 
 // How the tool's yes/no questions are answered.
 enum class Answer { kAsk, kYes, kNo };
@@ -31,6 +32,7 @@ struct Options {
   unsigned jobs = 1;      // files at once, each its own job
   Answer answer = Answer::kAsk;
   std::optional<std::string> stub;  // sfx-create: the Windows program that leads each package
+  bool quiet = false;     // no log lines and no progress; errors still go to standard error
 };
 
 struct ParseResult {
@@ -41,5 +43,8 @@ struct ParseResult {
 ParseResult ParseOptions(const std::vector<std::string>& args);
 
 extern const char* const kUsage;
+
+// "jmz VERSION", the version of the build.
+std::string VersionLine();
 
 }  // namespace cli

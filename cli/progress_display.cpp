@@ -20,7 +20,7 @@ std::string Bar(int percent) {
 
 }  // namespace
 
-ProgressDisplay::ProgressDisplay() : enabled_(ErrorIsInteractive()) {}
+ProgressDisplay::ProgressDisplay(bool quiet) : quiet_(quiet), enabled_(!quiet && ErrorIsInteractive()) {}
 
 void ProgressDisplay::Update(int id, const std::string& name, int percent) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -35,9 +35,17 @@ void ProgressDisplay::Remove(int id) {
 }
 
 void ProgressDisplay::PrintLine(const std::string& line) {
+  if (quiet_) return;
   std::lock_guard<std::mutex> lock(mutex_);
   Clear();
   WriteOut(line + "\n");
+  Redraw(true);
+}
+
+void ProgressDisplay::PrintError(const std::string& line) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Clear();
+  WriteErr(line);
   Redraw(true);
 }
 

@@ -1,5 +1,6 @@
 // One status line on standard error showing every running job's progress,
-// when standard error is a terminal.
+// when standard error is a terminal; log lines on standard output; error
+// lines on standard error. Quiet keeps only the error lines.
 #pragma once
 
 #include <chrono>
@@ -11,7 +12,7 @@ namespace cli {
 
 class ProgressDisplay {
  public:
-  ProgressDisplay();
+  explicit ProgressDisplay(bool quiet = false);
 
   // Job `id` (its file name) is at `percent` of its current stage.
   void Update(int id, const std::string& name, int percent);
@@ -19,12 +20,15 @@ class ProgressDisplay {
   void Remove(int id);
   // Writes a log line to standard output above the status line.
   void PrintLine(const std::string& line);
+  // Writes a finished line (ending in a line break) to standard error.
+  void PrintError(const std::string& line);
 
  private:
   void Redraw(bool force);
   void Clear();
 
   std::mutex mutex_;
+  bool quiet_;
   bool enabled_;
   std::map<int, std::pair<std::string, int>> jobs_;
   std::size_t drawnWidth_ = 0;

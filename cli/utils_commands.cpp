@@ -10,6 +10,7 @@
 #include "cli/console_host.h"
 #include "cli/terminal.h"
 #include "engine/job_state.h"
+#include "engine/job_window.h"
 #include "platform/paths.h"
 #include "utils/md5_list.h"
 #include "utils/shred_job.h"
@@ -56,14 +57,14 @@ bool HashLine(const std::string& file, int mode, bool list, std::string& out) {
     }
     out = Lower(hex) + "  " + file + "\n";
     return true;
-  } catch (const std::exception&) {
-    out = "jmz: " + file + ": cannot be read\n";
+  } catch (const std::exception& e) {
+    out = "jmz: " + file + ": cannot be read (" + e.what() + ")\n";
     return false;
   }
 }
 
 // Checks an md5sum list: "digest  name" or "digest *name".
-int CheckList(const std::string& listFile, int mode) {
+int CheckList(const std::string& listFile, int mode, bool quiet) {
   std::ifstream in(platform::Utf8ToPath(listFile), std::ios::binary);
   if (!in) return Usage("cannot read " + listFile);
   bool allOk = true;
@@ -74,7 +75,7 @@ int CheckList(const std::string& listFile, int mode) {
     const std::string want = Lower(line.substr(0, 32)), name = line.substr(34);
     std::string got;
     const bool ok = HashLine(name, mode, false, got) && got.substr(0, 32) == want;
-    WriteOut(name + (ok ? ": OK\n" : ": FAILED\n"));
+    if (!ok || !quiet) WriteOut(name + (ok ? ": OK\n" : ": FAILED\n"));
     allOk &= ok;
   }
   return allOk ? 0 : 1;
@@ -83,10 +84,11 @@ int CheckList(const std::string& listFile, int mode) {
 }  // namespace
 
 int RunShred(const std::vector<std::string>& args) {
-  bool yes = false;
+  bool yes = false, quiet = false;
   std::vector<std::filesystem::path> files;
   for (const std::string& a : args) {
     if (a == "--yes") yes = true;
+    else if (a == "-q" || a == "--quiet") quiet = true;
     else if (!a.empty() && a[0] == '-') return Usage("unknown option " + a + " for shred");
     else files.push_back(platform::Utf8ToPath(a));
   }
@@ -94,9 +96,12 @@ int RunShred(const std::vector<std::string>& args) {
   if (!yes && !InputIsInteractive()) return Usage("shred asks before each file: give --yes when there is no terminal");
   // The shared console host: log lines on standard output, each file's
   // question at the terminal unless --yes answered them all.
-  ProgressDisplay display;
+  ProgressDisplay display(quiet);
   QuestionDesk desk(yes ? Answer::kYes : Answer::kAsk);
-  ConsoleHost host(display, desk, 0, "shred", {});
+  std::vector<std::string> shown;
+  for (const std::filesystem::path& file : files) shown.push_back(engine::DisplayPath(file));
+  // Each shredded file logs exactly one line, so every failure line ends one.
+  ConsoleHost host(display, desk, 0, "shred", {}, shown, true);
   engine::JobState state;
   utils::ShredWindow window{host, state};
   utils::ShredBatch(window, files);
@@ -106,7 +111,7 @@ int RunShred(const std::vector<std::string>& args) {
 int RunMd5(const std::vector<std::string>& args) {
   int mode = utils::kMD5Auto;
   unsigned jobs = 1;
-  bool list = false;
+  bool list = false, quiet = false;
   std::string check;
   std::vector<std::string> files;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -122,6 +127,8 @@ int RunMd5(const std::vector<std::string>& args) {
       jobs = static_cast<unsigned>(std::max(1, std::atoi(args[++i].c_str())));
     } else if (a == "--list") {
       list = true;
+    } else if (a == "-q" || a == "--quiet") {
+      quiet = true;
     } else if (a == "-c" && hasValue) {
       check = args[++i];
     } else if (!a.empty() && a[0] == '-' && a != "-") {
@@ -130,7 +137,7 @@ int RunMd5(const std::vector<std::string>& args) {
       files.push_back(a);
     }
   }
-  if (!check.empty()) return CheckList(check, mode);
+  if (!check.empty()) return CheckList(check, mode, quiet);
   if (files.empty()) return Usage("md5 needs at least one file");
   // Lines are printed in the order of the files, whatever thread hashed them.
   std::vector<std::string> out(files.size());

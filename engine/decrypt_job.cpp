@@ -53,7 +53,8 @@ class DecryptJob final : public ReaderEvents {
       w_.host.SetJobControls(button_, false);
       w_.host.SetProgressPosition(0);
       w_.host.Pause(111);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      w_.host.ReportCause(e.what());
       report_.Log(in_.selfDecryption ? std::string(kSelfDriverError) + in_.carriedName
                                      : std::string(kDriverError) + display_);
       w_.host.Beep();
@@ -93,7 +94,8 @@ class DecryptJob final : public ReaderEvents {
                                  job_text::About(job_text::kDecryptTooBig, display_)))
         return Unlock();
       Job(file, ContainerSpan{in_.containerStart, size});
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      w_.host.ReportCause(e.what());
       w_.state.decryptActive = false;
       w_.host.Beep();
       report_.Log(std::string(in_.selfDecryption ? kSelfInUse : kInUse) + display_);
@@ -147,7 +149,8 @@ class DecryptJob final : public ReaderEvents {
                           [this](std::uint64_t position, std::uint64_t increment) { progress_.Step(position, increment); }};
       if (!DecryptSaveKeyBody(file, span, c, out, monitor) || !w_.state.decryptActive) return Unlock();
       target = out.Commit(targetNames);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      w_.host.ReportCause(e.what());
       w_.state.decryptActive = false;
       report_.Log(std::string(kFailed) + Subject());
       return w_.host.SetJobControls(button_, true);

@@ -45,7 +45,8 @@ class EncryptJob {
     w_.state.compressActive = false;
     try {
       Driver();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      w_.host.ReportCause(e.what());
       report_.Log(About(kDriverError, display_));
       w_.host.Beep();
     }
@@ -195,7 +196,8 @@ class EncryptJob {
       out.Commit(names);
       progress_.Complete();
       report_.Log(About(kDone, display_));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      w_.host.ReportCause(e.what());
       w_.state.encryptActive = false;
       w_.host.Beep();
       report_.Log(About(kFailed, display_));

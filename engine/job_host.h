@@ -45,6 +45,9 @@ class JobHost {
   virtual void NoKeyMenuRestore(NoKeyMode mode) = 0;
   // A fixed pause of the window thread's pacing (a tool may skip it).
   virtual void Pause(int milliseconds) = 0;
+  // The error text behind the failure line the job logs next (a window
+  // shows only the line; the command-line tool prints the cause too).
+  virtual void ReportCause(const std::string& /*cause*/) {}
 };
 
 }  // namespace engine

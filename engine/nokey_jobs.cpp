@@ -47,7 +47,8 @@ class NoKeyFileJob {
         progress_.Complete();
         w_.host.LogLine("加密(不保存密钥的)文件 ... 已完成:" + display_);
       }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      w_.host.ReportCause(e.what());
       Flag() = false;
       w_.host.LogLine("加密文件“" + display_ + "”出错!已停止。可能要加密的文件正在被使用读写等。");
       w_.host.Beep();
@@ -107,7 +108,8 @@ class NoKeyFileJob {
         progress_.Complete();
         w_.host.LogLine("解密不保存密钥的加密文件已完成:" + display_);
       }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      w_.host.ReportCause(e.what());
       w_.host.LogLine("解密文件“" + display_ + "”出错!已停止。可能要解密的文件正在被使用读写等。");
       w_.host.Beep();
     }
@@ -161,7 +163,8 @@ void RunBatch(JobWindow& w, const NoKeyBatchInput& in, NoKeyMode mode) {
       w.host.SetStatusHint((encrypting ? "进行不保存密钥加密的文件：" : "进行解密(不保存密钥加密)的文件：") + display);
       NoKeyFileJob job(w, in, file, mode);
       encrypting ? job.Encrypt() : job.Decrypt();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      w.host.ReportCause(e.what());
       w.host.LogLine((encrypting ? "加密文件出错:" : "解密文件出错:") + display);
       w.host.Beep();
     }

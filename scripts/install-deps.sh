@@ -11,6 +11,7 @@ packages=(
   wine64 fonts-wine xvfb xauth x11-utils fonts-wqy-microhei imagemagick
   pigz openssl bc locales time
   clang libclang-rt-14-dev
+  xdotool pngquant
 )
 
 missing=()

@@ -55,7 +55,8 @@ void ShredFile(ShredWindow& w, const std::filesystem::path& file) {
   std::unique_ptr<platform::ShredTarget> target;
   try {
     target = std::make_unique<platform::ShredTarget>(file);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    w.host.ReportCause(e.what());
     w.host.Beep();
     w.host.LogLine("粉碎文件出错，已停止: 要粉碎的文件正在使用中或者有只读属性等:" + display);
     return;
@@ -65,7 +66,8 @@ void ShredFile(ShredWindow& w, const std::filesystem::path& file) {
   try {
     finished = Overwrite(w, *target, display, progress);
     target->Close();
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    w.host.ReportCause(e.what());
     // A failed write, flush or close: the file stays, never reported done.
     w.state.shredActive = false;
     w.host.Beep();

@@ -84,11 +84,12 @@ click() {  # window, x, y, button
 }
 
 # Saves the screen area of `window` (grown by `extra` pixels to the right,
-# for menus that open beyond it) as docs/images/NAME.png with a palette.
-shoot() {  # name, window, extra
-  local extra=${3:-0}
+# for menus that open beyond it, and `below` pixels downwards, for an open
+# list) as docs/images/NAME.png with a palette.
+shoot() {  # name, window, extra, below
+  local extra=${3:-0} below=${4:-0}
   eval "$(xdotool getwindowgeometry --shell "$2")"
-  import -display "$DISPLAY" -window root -crop "$((WIDTH + extra))x$HEIGHT+$X+$Y" +repage "$work/$1.png"
+  import -display "$DISPLAY" -window root -crop "$((WIDTH + extra))x$((HEIGHT + below))+$X+$Y" +repage "$work/$1.png"
   pngquant --force --quality 60-90 --strip --output "$images/$1.png" -- "$work/$1.png" ||
     convert "$work/$1.png" -colors 256 "PNG8:$images/$1.png"
   echo "docs/images/$1.png"
@@ -191,6 +192,56 @@ shot_hexview() {
   stop_all
 }
 
+# The log after checking two files through the log's menu ("选择文件效验MD5"),
+# with its list opened.
+shot_md5() {
+  local w
+  printf '星尘 文件加密: 一个示例文件。\r\n' > "$work/files/notes.txt"
+  head -c 300000 /dev/urandom >> "$work/files/notes.txt"
+  head -c 2000000 /dev/urandom > "$work/files/photo.bin"
+  start "$(winpath "$work/files/notes.txt")"
+  w=$found
+  # The dialog starts in the working folder (C:\), where the files lie.
+  click "$w" 240 427 3
+  # The menu opens at the pointer; its first item checks files.
+  xdotool mousemove_relative 30 10 click 1
+  wait_window "选择文件效验MD5"
+  xdotool windowfocus "$found" 2>/dev/null || true
+  xdotool key ctrl+a
+  xdotool type --delay 20 '"notes.txt" "photo.bin"'
+  xdotool key Return
+  sleep 3
+  click "$w" 472 427 1
+  sleep 1
+  shoot md5-log "$w" 0 60
+  xdotool key Escape
+  stop_all
+  rm -f "$work/files/notes.txt" "$work/files/photo.bin"
+}
+
+# A package made by jmz with this program as its stub shows what it carries.
+shot_package() {
+  local jmz=${XCJM_JMZ:-build/native/cli/jmz} folder=$work/files/文档/package
+  if [ ! -x "$jmz" ]; then
+    cmake --preset native >/dev/null
+    cmake --build --preset native --target jmz >/dev/null
+  fi
+  mkdir -p "$folder"
+  printf '星尘 文件加密: 一个示例文件。\r\n' > "$folder/合同.txt"
+  head -c 400000 /dev/urandom >> "$folder/合同.txt"
+  "$jmz" encrypt -q -k 'demo key 2026' "$folder/合同.txt"
+  "$jmz" sfx-create -q --stub "$exe" "$folder"/*.jmz
+  rm -f "$folder"/*.txt "$folder"/*.jmz
+  local package
+  package=$(find "$folder" -name '*.exe' | head -1)
+  (cd "$folder" && wine "$package" >/dev/null 2>&1 &)
+  wait_window "^星尘 文件加密"
+  xdotool mousemove 1270 1010
+  sleep 1
+  shoot package-window "$found"
+  stop_all
+}
+
 shots=("$@")
-((${#shots[@]})) || shots=(main keymenu mainmenu batch hexview)
+((${#shots[@]})) || shots=(main keymenu mainmenu batch hexview md5 package)
 for s in "${shots[@]}"; do "shot_$s"; done

@@ -52,7 +52,8 @@ class CreateJob {
       report_.Status("进行创建自解密文件...");
       w_.host.SetStatusHint("进行创建自解密的文件：" + display_);
       w_.host.Pause(111);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      w_.host.ReportCause(e.what());
       report_.Log(Text(kPrepareError, display_));
       w_.host.Beep();
       return;
@@ -88,7 +89,8 @@ class CreateJob {
         progress.Complete();
         complete = true;
       }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      w_.host.ReportCause(e.what());
       failed = true;
       w_.state.sfxCreateActive = false;
     }

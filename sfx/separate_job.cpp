@@ -51,7 +51,8 @@ class SeparateJob {
       input.emplace(in_.package);
       w_.host.SetJobControls(engine::JobControl::kButton8, false);
       WriteToolCopy(*input);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      w_.host.ReportCause(e.what());
       w_.state.separateActive = false;
       report_.Log(std::string(kPrepareError) + program_);
       return w_.host.SetJobControls(engine::JobControl::kButton8, true);
@@ -83,7 +84,8 @@ class SeparateJob {
       if (!Commit(out, replace)) return;
       progress.Complete();
       report_.Log(std::string(kDone) + targetText_);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      w_.host.ReportCause(e.what());
       failed = true;
     }
     if (failed) report_.Log(std::string(kFailed) + program_);

@@ -29,12 +29,13 @@ fs::path FolderFor(const Options& o, const fs::path& file) {
 // One file after the other, each in a window of its own; true when each
 // reported its completion.
 bool EachFile(const Options& o, const FileJob& job) {
-  ProgressDisplay display;
+  ProgressDisplay display(o.quiet);
   QuestionDesk desk(o.answer);
   bool all = true;
   for (std::size_t i = 0; i < o.files.size(); ++i) {
     const fs::path file = platform::Utf8ToPath(o.files[i]);
-    ConsoleHost host(display, desk, static_cast<int>(i), platform::PathToUtf8(file.filename()), {});
+    ConsoleHost host(display, desk, static_cast<int>(i), platform::PathToUtf8(file.filename()), {},
+                     {engine::DisplayPath(file)});
     engine::JobState state;
     engine::TZnZip zip;
     engine::JobWindow window{host, state, zip};

@@ -80,6 +80,13 @@ TEST_F(JmzOutputTest, QuietKeepsOnlyTheErrors) {
   EXPECT_EQ(shred.out, "");
   EXPECT_NE(shred.err.find("jmz: " + P("missing.txt") + ": 粉碎文件出错"), std::string::npos) << shred.err;
   EXPECT_EQ(std::count(shred.err.begin(), shred.err.end(), '\n'), 1);
+
+  const Printed sfx = RunJmzCaptured({"sfx-create", "-q", "--stub", P("missing.exe"), P("a.jmz")});
+  EXPECT_EQ(sfx.status, 1);
+  EXPECT_EQ(sfx.out, "");
+  EXPECT_TRUE(sfx.err.starts_with("jmz: 创建自解密文件出错")) << sfx.err;
+  EXPECT_NE(sfx.err.find("(cannot open " + P("missing.exe") + ": No such file or directory)"), std::string::npos);
+  EXPECT_EQ(std::count(sfx.err.begin(), sfx.err.end(), '\n'), 1);
 }
 
 TEST_F(JmzOutputTest, QuietChecklistPrintsOnlyFailures) {

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/console_host.h"
+#include "cli/file_jobs.h"
 #include "engine/decrypt_job.h"
 #include "engine/encrypt_job.h"
 #include "engine/job_window.h"
@@ -16,8 +17,6 @@ namespace cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-using FileJob = std::function<void(const fs::path& file, engine::JobWindow& window)>;
 
 // The answers to the format-version questions that lead to `version`.
 std::deque<bool> VersionAnswers(Command command, int version) {
@@ -37,14 +36,14 @@ std::deque<bool> VersionAnswers(Command command, int version) {
 
 bool OffersOldVersions(const Options& o) { return !VersionAnswers(o.command, o.formatVersion).empty(); }
 
+}  // namespace
+
 fs::path OutputFolderFor(const Options& o, const fs::path& file) {
   if (o.outputDir) return platform::Utf8ToPath(*o.outputDir);
   const fs::path parent = fs::absolute(file).parent_path();
   return parent.empty() ? fs::path(".") : parent;
 }
 
-// Runs `job` for every file, up to `jobs` at once, each in a window of its
-// own, as the program does with a window per file.
 bool RunFileJobs(const Options& o, const FileJob& job) {
   ProgressDisplay display(o.quiet);
   QuestionDesk desk(o.answer);
@@ -69,7 +68,6 @@ bool RunFileJobs(const Options& o, const FileJob& job) {
   return completed == o.files.size();
 }
 
-}  // namespace
 
 bool RunEncrypt(const Options& o, const std::string& key, const std::string& oldKey) {
   return RunFileJobs(o, [&](const fs::path& file, engine::JobWindow& window) {

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "cli/console_host.h"
+#include "cli/file_jobs.h"
 #include "cli/terminal.h"
 #include "engine/output_names.h"
 #include "platform/paths.h"
@@ -17,33 +17,6 @@ namespace cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-using FileJob = std::function<void(const fs::path& file, engine::JobWindow& window)>;
-
-fs::path FolderFor(const Options& o, const fs::path& file) {
-  if (o.outputDir) return platform::Utf8ToPath(*o.outputDir);
-  const fs::path parent = fs::absolute(file).parent_path();
-  return parent.empty() ? fs::path(".") : parent;
-}
-
-// One file after the other, each in a window of its own; true when each
-// reported its completion.
-bool EachFile(const Options& o, const FileJob& job) {
-  ProgressDisplay display(o.quiet);
-  QuestionDesk desk(o.answer);
-  bool all = true;
-  for (std::size_t i = 0; i < o.files.size(); ++i) {
-    const fs::path file = platform::Utf8ToPath(o.files[i]);
-    ConsoleHost host(display, desk, static_cast<int>(i), platform::PathToUtf8(file.filename()), {},
-                     {engine::DisplayPath(file)});
-    engine::JobState state;
-    engine::TZnZip zip;
-    engine::JobWindow window{host, state, zip};
-    job(file, window);
-    all &= host.Completed() > 0;
-  }
-  return all;
-}
 
 // Detection as the package's own window runs it; empty after saying why
 // the file carries nothing.
@@ -61,27 +34,27 @@ std::optional<sfx::PackageInfo> Detect(engine::JobWindow& window, const fs::path
 
 bool RunSfxCreate(const Options& o) {
   const fs::path stub = platform::Utf8ToPath(*o.stub);
-  return EachFile(o, [&](const fs::path& file, engine::JobWindow& window) {
-    sfx::PrepareSfxJob(window, sfx::SfxCreateInput{file, stub, FolderFor(o, file)});
+  return RunFileJobs(o, [&](const fs::path& file, engine::JobWindow& window) {
+    sfx::PrepareSfxJob(window, sfx::SfxCreateInput{file, stub, OutputFolderFor(o, file)});
   });
 }
 
 bool RunSfxSeparate(const Options& o) {
-  return EachFile(o, [&](const fs::path& file, engine::JobWindow& window) {
+  return RunFileJobs(o, [&](const fs::path& file, engine::JobWindow& window) {
     const std::optional<sfx::PackageInfo> info = Detect(window, file);
     if (!info) return;
-    const fs::path chosen = FolderFor(o, file) / platform::Utf8ToPath(sfx::UsableCarriedName(info->carriedName));
+    const fs::path chosen = OutputFolderFor(o, file) / platform::Utf8ToPath(sfx::UsableCarriedName(info->carriedName));
     sfx::SeparatePackage(window, sfx::SeparateInput{file, *info, chosen});
   });
 }
 
 bool RunSfxDecrypt(const Options& o, const std::string& key) {
-  return EachFile(o, [&](const fs::path& file, engine::JobWindow& window) {
+  return RunFileJobs(o, [&](const fs::path& file, engine::JobWindow& window) {
     const std::optional<sfx::PackageInfo> info = Detect(window, file);
     if (!info) return;
     // The carried name without its extension; the stored one is appended.
     const std::string name = engine::SplitFileName(platform::Utf8ToPath(sfx::UsableCarriedName(info->carriedName))).name;
-    sfx::SelfDecrypt(window, sfx::SelfDecryptInput{file, *info, FolderFor(o, file) / platform::Utf8ToPath(name), key});
+    sfx::SelfDecrypt(window, sfx::SelfDecryptInput{file, *info, OutputFolderFor(o, file) / platform::Utf8ToPath(name), key});
   });
 }
 

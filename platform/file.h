@@ -57,6 +57,9 @@ bool DeleteIfExists(const std::filesystem::path& path) noexcept;
 // The system's temporary folder.
 std::filesystem::path SystemTempFolder();
 
+// The running program's file; empty when the system cannot say.
+std::filesystem::path ExecutablePath();
+
 // The folder of the running program.
 std::filesystem::path ExecutableFolder();
 

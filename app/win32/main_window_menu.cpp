@@ -9,6 +9,7 @@
 #include "app/win32/main_window.h"
 #include "app/win32/main_window_ids.h"
 #include "app/win32/ui_texts.h"
+#include "platform/file.h"
 #include "platform/win32/wide.h"
 
 namespace app {
@@ -135,18 +136,10 @@ void MainWindow::N3Click() {
 }
 
 void MainWindow::N31Click() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) {
-      group_.services.boxes.Beep();
-      return;
-    }
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
+  const std::wstring path = platform::ExecutablePath().wstring();
+  if (path.empty()) {
+    group_.services.boxes.Beep();
+    return;
   }
   group_.services.shell.Open(Handle(), L"open", path, SW_SHOW);
 }

@@ -9,6 +9,7 @@
 #include "app/win32/main_window_ids.h"
 #include "app/win32/ui_texts.h"
 #include "engine/output_names.h"
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/win32/wide.h"
 #include "sfx/create_job.h"
@@ -25,23 +26,10 @@ constexpr wchar_t kJmzFilter[] = L"jmz加密文件(*.jmz)|*.jmz|全部文件(*.*
 constexpr wchar_t kSeparateTitle[] = L"分离后的文件保存为";
 constexpr wchar_t kSelfDecryptTitle[] = L"自解密后的文件保存为:";
 
-std::filesystem::path RunningProgram() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 }  // namespace
 
 std::filesystem::path MainWindow::OwnProgram() const {
-  return group_.ownProgram.empty() ? RunningProgram() : group_.ownProgram;
+  return group_.ownProgram.empty() ? platform::ExecutablePath() : group_.ownProgram;
 }
 
 void MainWindow::DetectOwnPackage() {

@@ -8,22 +8,13 @@
 #include "app/shell_registration.h"
 #include "app/win32/main_window.h"
 #include "app/win32/shell_registry.h"
+#include "platform/file.h"
 #include "platform/win32/wide.h"
 
 namespace app {
 namespace {
 
-std::string ExecutablePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return platform::Narrow(path);
-    }
-    path.resize(path.size() * 2);
-  }
-}
+std::string ExecutablePath() { return platform::Narrow(platform::ExecutablePath().wstring()); }
 
 }  // namespace
 

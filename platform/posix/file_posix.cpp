@@ -153,10 +153,16 @@ std::filesystem::path SystemTempFolder() {
   return ec ? std::filesystem::path("/tmp") : p;
 }
 
-std::filesystem::path ExecutableFolder() {
+std::filesystem::path ExecutablePath() {
   std::error_code ec;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::filesystem::current_path(ec) : exe.parent_path();
+  return ec ? std::filesystem::path() : exe;
+}
+
+std::filesystem::path ExecutableFolder() {
+  const std::filesystem::path exe = ExecutablePath();
+  std::error_code ec;
+  return exe.empty() ? std::filesystem::current_path(ec) : exe.parent_path();
 }
 
 }  // namespace platform

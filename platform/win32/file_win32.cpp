@@ -108,22 +108,25 @@ std::filesystem::path SystemTempFolder() {
   return std::filesystem::path(buffer);
 }
 
-std::filesystem::path ExecutableFolder() {
+std::filesystem::path ExecutablePath() {
   // GetModuleFileNameW cuts a long path silently; it fills the whole buffer
   // then, so grow it until the name fits.
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) {
-      std::error_code ec;
-      return std::filesystem::current_path(ec);
-    }
+    if (n == 0) return {};
     if (n < buffer.size()) {
       buffer.resize(n);
-      return std::filesystem::path(buffer).parent_path();
+      return std::filesystem::path(buffer);
     }
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::filesystem::path ExecutableFolder() {
+  const std::filesystem::path exe = ExecutablePath();
+  std::error_code ec;
+  return exe.empty() ? std::filesystem::current_path(ec) : exe.parent_path();
 }
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include "platform/file.h"
 #include "platform/mapped_file.h"
 #include "platform/paths.h"
+#include "utils/read_ahead.h"
 
 namespace utils {
 
@@ -30,20 +31,72 @@ class PositionRestore {
   std::uint64_t position_;
 };
 
-// Reads up to one block and digests it piece by piece: each piece is still
-// in the processor's cache when the digest reads it. Stops at a short read,
-// as one read of the whole block would.
-std::size_t ReadAndDigest(platform::ByteSource& stream, std::uint8_t* buffer, std::size_t block, MD5Context& md5) {
-  constexpr std::size_t kPiece = 128 * 1024;
-  std::size_t done = 0;
-  while (done < block) {
-    const std::size_t want = std::min(kPiece, block - done);
-    const std::size_t n = stream.Read(buffer + done, want);
-    if (n > 0) md5.Update(buffer + done, n);
-    done += n;
-    if (n < want) break;
+// Streams up to this size are read on the calling thread; a second thread
+// pays off only beyond a few pieces.
+constexpr std::size_t kReadAheadPiece = 1024 * 1024;
+constexpr std::uint64_t kReadAheadFrom = 2 * kReadAheadPiece;
+
+// Digests bytes in blocks of blockSize and reports after every whole block;
+// Finish reports the last partial one.
+class BlockDigest {
+ public:
+  BlockDigest(std::uint64_t total, std::size_t blockSize, const MD5ProgressEvent& progress)
+      : total_(total), block_(blockSize), progress_(progress) {}
+
+  // False once the callback asked to cancel.
+  bool Add(const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+      const std::size_t step = std::min(size, block_ - inBlock_);
+      md5_.Update(data, step);
+      data += step;
+      size -= step;
+      inBlock_ += step;
+      if (inBlock_ == block_ && !Report()) return false;
+    }
+    return true;
   }
-  return done;
+  bool Finish() { return inBlock_ == 0 || Report(); }
+  MD5Digest Final() { return md5_.Final(); }
+
+ private:
+  bool Report() {
+    done_ += inBlock_;
+    inBlock_ = 0;
+    bool cancel = false;
+    if (progress_) progress_(total_, done_, cancel);
+    return !cancel;
+  }
+
+  MD5Context md5_;
+  const std::uint64_t total_;
+  const std::size_t block_;
+  const MD5ProgressEvent& progress_;
+  std::uint64_t done_ = 0;
+  std::size_t inBlock_ = 0;
+};
+
+// Reads on this thread, one block at a time; stops at a short read.
+bool DigestInline(platform::ByteSource& stream, std::size_t block, BlockDigest& digest) {
+  std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[block]);
+  for (;;) {
+    std::size_t n = 0;
+    while (n < block) {
+      const std::size_t got = stream.Read(buffer.get() + n, block - n);
+      if (got == 0) break;
+      n += got;
+    }
+    if (n > 0 && !digest.Add(buffer.get(), n)) return false;
+    if (n < block) return digest.Finish();
+  }
+}
+
+bool DigestReadingAhead(platform::ByteSource& stream, BlockDigest& digest) {
+  ReadAhead ahead(stream, kReadAheadPiece);
+  for (;;) {
+    const std::span<const std::uint8_t> piece = ahead.Next();
+    if (!piece.empty() && !digest.Add(piece.data(), piece.size())) return false;
+    if (piece.size() < kReadAheadPiece) return digest.Finish();
+  }
 }
 
 }  // namespace
@@ -53,31 +106,14 @@ std::optional<MD5Digest> MD5HashStream(platform::ByteSource& stream, std::size_t
   const std::uint64_t total = stream.Size();
   PositionRestore restore(stream);
   if (total == 0) return std::nullopt;
-  const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, total));
-  MD5Context md5;
-  // The mapped view needs no copy: its bytes are digested where they lie.
-  auto* mapped = dynamic_cast<platform::MappedReadOnlyFile*>(&stream);
-  std::unique_ptr<std::uint8_t[]> buffer(mapped ? nullptr : new std::uint8_t[chunk]);
-  bool cancel = false;
-  std::uint64_t done = 0;
+  const std::size_t block = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize, total));
+  BlockDigest digest(total, block, progress);
   stream.Seek(0);
-  while (done < total) {
-    std::size_t n;
-    if (mapped) {
-      n = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, total - done));
-      md5.Update(mapped->Data() + done, n);
-      stream.Seek(done + n);
-    } else {
-      n = ReadAndDigest(stream, buffer.get(), chunk, md5);
-      if (n == 0) break;
-    }
-    done += n;
-    if (progress) {
-      progress(total, done, cancel);
-      if (cancel) return std::nullopt;
-    }
-  }
-  return md5.Final();
+  // A mapped view is read the same way: copying a piece out of the view on
+  // the other thread costs less than the page faults on this one.
+  const bool whole = total >= kReadAheadFrom ? DigestReadingAhead(stream, digest) : DigestInline(stream, block, digest);
+  if (!whole) return std::nullopt;
+  return digest.Final();
 }
 
 bool FileExceedsMaxInt(const std::filesystem::path& file) {

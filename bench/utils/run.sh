@@ -41,3 +41,9 @@ printf '%-34s %10s %10.2f\n' "shred -n0 -z -u" "$(rate "$t")" "$(echo "$t_dd / $
 cp "$work/f" "$work/j"; sync
 t=$(seconds "$jmz" shred --yes "$work/j")
 printf '%-34s %10s %10.2f\n' "jmz shred --yes" "$(rate "$t")" "$(echo "$t_dd / $t" | bc -l)"
+
+# The window's check beside jmz.exe md5 under Wine (needs the win64 build).
+if [[ ${WINDOW_BENCH:-1} == 1 ]] && command -v wine64 >/dev/null 2>&1 && [[ -d build/win64 ]]; then
+  cmake --build --preset win64 --target window_md5_bench jmz >/dev/null
+  cmake/wine-run.sh build/win64/bench/utils/win32/window_md5_bench.exe "Z:$(realpath build/win64/cli/jmz.exe | tr / '\\\\')" "$mib" 3
+fi

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -32,6 +33,41 @@ TEST(MD5Hash, Rfc1321Vectors) {
   };
   for (const auto& [text, hex] : vectors) EXPECT_EQ(HexOf(text), hex) << text;
   EXPECT_EQ(HexOf(""), "");  // an empty stream has no digest
+}
+
+// A stream whose reads fail once `failAt` bytes have been read.
+class FailingSource final : public platform::ByteSource {
+ public:
+  FailingSource(std::uint64_t size, std::uint64_t failAt) : size_(size), failAt_(failAt) {}
+  std::uint64_t Size() const override { return size_; }
+  std::size_t Read(void* buffer, std::size_t size) override {
+    if (position_ >= failAt_) throw platform::IoError("device error");
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, failAt_ - position_));
+    std::memset(buffer, 0x5A, n);
+    position_ += n;
+    return n;
+  }
+  void Seek(std::uint64_t offset) override { position_ = offset; }
+  std::uint64_t Position() const override { return position_; }
+
+ private:
+  std::uint64_t size_, failAt_, position_ = 0;
+};
+
+// Small streams are read on the calling thread, large ones ahead on a second
+// one: both report every block, stop at a cancel and pass read errors on.
+TEST(MD5Hash, CancelAndReadErrorsOnSmallAndLargeStreams) {
+  for (std::uint64_t size : {std::uint64_t{20000}, std::uint64_t{9} << 20}) {
+    FailingSource whole(size, size);
+    int calls = 0;
+    EXPECT_FALSE(utils::MD5HashStream(whole, 4096, [&](std::uint64_t, std::uint64_t done, bool& cancel) {
+      EXPECT_EQ(done, 4096u * ++calls);
+      cancel = calls == 3;
+    })) << size;
+    EXPECT_EQ(calls, 3) << size;
+    FailingSource failing(size, size / 2);
+    EXPECT_THROW(utils::MD5HashStream(failing, 4096, nullptr), platform::IoError) << size;
+  }
 }
 
 class MD5Files : public ::testing::Test {

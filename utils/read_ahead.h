@@ -1,0 +1,52 @@
+// Reads a stream on a second thread into a small ring of pieces while the
+// caller digests the previous ones, so reading (or faulting in a mapped view)
+// and digesting run on two processors at once.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <semaphore>
+#include <span>
+#include <thread>
+
+#include "platform/stream.h"
+
+namespace utils {
+
+class ReadAhead {
+ public:
+  static constexpr std::size_t kPieces = 4;
+
+  // Starts reading `stream` from its current position in pieces of
+  // `pieceSize` bytes. The stream belongs to the reader until destruction.
+  ReadAhead(platform::ByteSource& stream, std::size_t pieceSize);
+  ~ReadAhead();  // stops the reader and waits for it
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // The next piece, shorter than pieceSize only at the end of the stream
+  // (or empty). Rethrows a read error once the pieces before it are taken.
+  // The piece stays valid until the next call.
+  std::span<const std::uint8_t> Next();
+
+ private:
+  void ReadPieces() noexcept;
+  std::size_t ReadPiece(std::uint8_t* piece);
+
+  platform::ByteSource& stream_;
+  const std::size_t pieceSize_;
+  std::unique_ptr<std::uint8_t[]> ring_;
+  std::size_t lengths_[kPieces] = {};
+  std::counting_semaphore<> free_{kPieces};
+  std::counting_semaphore<> full_{0};
+  std::atomic<bool> stop_{false};
+  std::exception_ptr error_;
+  std::size_t taken_ = 0;       // pieces handed out by Next
+  bool holding_ = false;        // the caller holds piece taken_ - 1
+  bool ended_ = false;
+  std::thread reader_;
+};
+
+}  // namespace utils

@@ -8,6 +8,7 @@
 
 #include "app/win32/dpi.h"
 #include "hexeditor/win32/ole_formats.h"
+#include "hexeditor/win32/system_popup_menus.h"
 #include "platform/win32/wide.h"
 
 namespace hexwin {
@@ -61,7 +62,7 @@ COLORREF TopLeftColor(HDC reference, HBITMAP strip) {
 
 }  // namespace
 
-HexEditorControl::HexEditorControl() {
+HexEditorControl::HexEditorControl() : menus_(&SystemPopupMenus()) {
   editor_.SetHost(this);
   site_.editor = &editor_;
   site_.viewChanged = [this] { CaretMoved(); };
@@ -209,6 +210,9 @@ LRESULT HexEditorControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_RBUTTONDOWN:
       SetFocus(hwnd_);
       return 0;
+    case WM_CONTEXTMENU:
+      if (ShowOffsetMenu(lParam)) return 0;
+      break;  // on to the parent's menu
     case WM_MOUSEMOVE:
       if ((wParam & MK_LBUTTON) && dragArmed_) {
         if (DragDistanceReached(lParam)) {
@@ -222,6 +226,7 @@ LRESULT HexEditorControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
       }
       if (wParam & MK_LBUTTON) {
+        lastMouse_ = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         const int y = GET_Y_LPARAM(lParam);
         RECT r{};
         GetClientRect(hwnd_, &r);
@@ -289,6 +294,10 @@ LRESULT HexEditorControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       editor_.SetWindow(nullptr);
       return 0;
     default:
+      if (const std::optional<LRESULT> result = OnEditMessage(message, wParam, lParam)) {
+        CaretMoved();
+        return *result;
+      }
       break;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -654,14 +663,15 @@ bool HexEditorControl::DragDistanceReached(LPARAM lParam) const {
 DWORD HexEditorControl::StartDrag() { return DragSelection(site_); }
 
 void HexEditorControl::OnAutoScrollTimer() {
-  if ((GetKeyState(VK_LBUTTON) & 0x8000) == 0 || GetCapture() != hwnd_) {
+  // The press holds the capture until the button goes up (which stops the
+  // timer) or another window takes it; while held, every mouse move reaches
+  // this window, so its last point is where the mouse is.
+  if (GetCapture() != hwnd_) {
     KillTimer(hwnd_, kAutoScrollTimer);
     autoScrolling_ = false;
     return;
   }
-  POINT p{};
-  GetCursorPos(&p);
-  ScreenToClient(hwnd_, &p);
+  POINT p = lastMouse_;
   RECT r{};
   GetClientRect(hwnd_, &r);
   p.y = std::clamp<LONG>(p.y, editor_.RowHeight(0) - 1, r.bottom);

@@ -7,7 +7,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "app/win32/services.h"
 
 #include "hexeditor/win32/clipboard_editor.h"
 #include "hexeditor/win32/hex_drag_drop.h"
@@ -47,6 +50,15 @@ class HexEditorControl final : public hexed::HexEditorHost {
   // leaves the character to the handler.
   std::function<void(HDC dc, int col, int row, std::wstring& text, const RECT& rect, bool& defaultDraw)> OnDrawCell;
 
+  // The menu for a right click on the gutter or the ruler; none (null) by
+  // default, and then the click shows the parent's context menu like the
+  // data area does. Its commands go to the parent window. Not owned.
+  HMENU OffsetPopupMenu() const { return offsetPopupMenu_; }
+  void SetOffsetPopupMenu(HMENU menu) { offsetPopupMenu_ = menu; }
+  // Where context menus are tracked (the system's by default). Not owned.
+  void SetPopupMenus(app::PopupMenus& menus) { menus_ = &menus; }
+  app::PopupMenus& PopupMenus() const { return *menus_; }
+
   // Message boxes the model asks for (text in UTF-8); MessageBoxW when unset.
   std::function<void(const std::string&)> onShowMessage;
 
@@ -77,6 +89,13 @@ class HexEditorControl final : public hexed::HexEditorHost {
   static hexed::ShiftState KeyShift();
   static hexed::ShiftState MouseShift(WPARAM wParam);
 
+  // A right click's context menu: the offset menu for the gutter and the
+  // ruler; false leaves the message to the parent's menu.
+  bool ShowOffsetMenu(LPARAM screenPoint);
+  // The standard edit messages (WM_COPY, WM_CUT, WM_PASTE, WM_UNDO, EM_UNDO,
+  // EM_CANUNDO, EM_CANPASTE, EM_SETSEL); none for any other message.
+  std::optional<LRESULT> OnEditMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
   void RegisterDropTarget();
   void RevokeDropTarget();
   // Arms a drag for a press on the selection; starts it once the mouse
@@ -93,6 +112,9 @@ class HexEditorControl final : public hexed::HexEditorHost {
   bool dragArmed_ = false;
   POINT dragFrom_{};
   bool autoScrolling_ = false;
+  POINT lastMouse_{};  // of the last move with the left button held
+  HMENU offsetPopupMenu_ = nullptr;
+  app::PopupMenus* menus_;
   HFONT font_ = nullptr;
   HBITMAP caretBitmap_ = nullptr;
   HBITMAP bookmarks_ = nullptr;  // the "BOOKMARKICONS" strip

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/win32/dpi.h"
+#include "hexeditor/win32/system_popup_menus.h"
 #include "platform/win32/wide.h"
 
 namespace hexwin {
@@ -57,6 +58,14 @@ HexViewWindow* HexViewWindow::Open(const std::wstring& file, app::FileDialogs& d
   UpdateWindow(hwnd);
   SetFocus(self->editor_.Handle());
   return self;
+}
+
+HexViewWindow::HexViewWindow(app::FileDialogs& dialogs, app::MessageBoxes& boxes)
+    : dialogs_(dialogs), boxes_(boxes), menus_(&SystemPopupMenus()) {}
+
+void HexViewWindow::SetPopupMenus(app::PopupMenus& menus) {
+  menus_ = &menus;
+  editor_.SetPopupMenus(menus);
 }
 
 HexViewWindow::~HexViewWindow() {
@@ -166,7 +175,7 @@ void HexViewWindow::CreateMenu() {
 }
 
 void HexViewWindow::ShowMenu(POINT screen) {
-  TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd_, nullptr);
+  menus_->Track(hwnd_, menu_, screen);
 }
 
 void HexViewWindow::ToggleCheck(int id) {

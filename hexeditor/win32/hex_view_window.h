@@ -41,11 +41,15 @@ class HexViewWindow {
   HMENU PopupMenu1() const { return menu_; }
   const std::wstring& Hint() const { return hint_; }
 
+  // Where the context menus of the window and its editor are tracked (the
+  // system's by default). Not owned.
+  void SetPopupMenus(app::PopupMenus& menus);
+
   // The commands of the context menu.
   void OnCommand(int id);
 
  private:
-  HexViewWindow(app::FileDialogs& dialogs, app::MessageBoxes& boxes) : dialogs_(dialogs), boxes_(boxes) {}
+  HexViewWindow(app::FileDialogs& dialogs, app::MessageBoxes& boxes);
   ~HexViewWindow();
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -58,6 +62,7 @@ class HexViewWindow {
 
   app::FileDialogs& dialogs_;
   app::MessageBoxes& boxes_;
+  app::PopupMenus* menus_;
   HWND hwnd_ = nullptr;
   HMENU menu_ = nullptr;
   std::wstring hint_;

@@ -8,8 +8,11 @@ ReadAhead::ReadAhead(platform::ByteSource& stream, std::size_t pieceSize)
 }
 
 ReadAhead::~ReadAhead() {
-  stop_ = true;
-  free_.release();  // wakes a reader waiting for a free piece
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  changed_.notify_all();
   reader_.join();
 }
 
@@ -26,28 +29,40 @@ std::size_t ReadAhead::ReadPiece(std::uint8_t* piece) {
 
 void ReadAhead::ReadPieces() noexcept {
   for (std::size_t i = 0;; ++i) {
-    free_.acquire();
-    if (stop_) return;
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [&] { return stop_ || i - freed_ < kPieces; });
+      if (stop_) return;
+    }
     const std::size_t slot = i % kPieces;
     std::size_t n = 0;
+    std::exception_ptr error;
     try {
       n = ReadPiece(ring_.get() + slot * pieceSize_);
     } catch (...) {
-      error_ = std::current_exception();
+      error = std::current_exception();
+      n = 0;
     }
-    lengths_[slot] = error_ ? 0 : n;
-    full_.release();
-    if (error_ || n < pieceSize_) return;
+    {
+      std::lock_guard lock(mutex_);
+      lengths_[slot] = n;
+      error_ = error;
+      ++filled_;
+    }
+    changed_.notify_all();
+    if (error || n < pieceSize_) return;
   }
 }
 
 std::span<const std::uint8_t> ReadAhead::Next() {
+  std::unique_lock lock(mutex_);
   if (holding_) {
-    free_.release();
+    ++freed_;
     holding_ = false;
+    changed_.notify_all();
   }
   if (ended_) return {};
-  full_.acquire();
+  changed_.wait(lock, [&] { return filled_ > taken_; });
   const std::size_t slot = taken_++ % kPieces;
   const std::size_t n = lengths_[slot];
   if (n < pieceSize_) {

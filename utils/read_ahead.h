@@ -3,11 +3,11 @@
 // and digesting run on two processors at once.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <memory>
-#include <semaphore>
+#include <condition_variable>
+#include <mutex>
 #include <span>
 #include <thread>
 
@@ -39,12 +39,16 @@ class ReadAhead {
   const std::size_t pieceSize_;
   std::unique_ptr<std::uint8_t[]> ring_;
   std::size_t lengths_[kPieces] = {};
-  std::counting_semaphore<> free_{kPieces};
-  std::counting_semaphore<> full_{0};
-  std::atomic<bool> stop_{false};
+  // A mutex and a condition rather than semaphores: the cross compiler's
+  // library can miss a semaphore's wake-up and leave both threads waiting.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t filled_ = 0;  // pieces the reader has filled
+  std::size_t freed_ = 0;   // pieces the caller has given back
+  bool stop_ = false;
   std::exception_ptr error_;
-  std::size_t taken_ = 0;       // pieces handed out by Next
-  bool holding_ = false;        // the caller holds piece taken_ - 1
+  std::size_t taken_ = 0;   // pieces handed out by Next
+  bool holding_ = false;    // the caller holds piece taken_ - 1
   bool ended_ = false;
   std::thread reader_;
 };

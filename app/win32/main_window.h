@@ -414,6 +414,7 @@ class MainWindow final : public Window, public engine::JobHost {
 
   // MD5 progress: when the bar last moved and messages were served.
   ULONGLONG md5LastPump_ = 0;
+  std::uint32_t md5Blocks_ = 0;
   // CheckBox2's state as its clicks left it: asking the control after every
   // block costs more than the block's digest.
   bool md5Ticked_ = true;

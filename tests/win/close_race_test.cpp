@@ -54,7 +54,7 @@ constexpr Timing kTimings[] = {
     {"a secondary's pause about to end", 0, 370, 0},
     {"a secondary's pause ends while the question is open", 0, 250, 200},
 };
-constexpr int kRoundsPerTiming = 2;
+constexpr int kRoundsPerTiming = 1;
 
 TEST(CloseRaceTest, NoThenYesToTheCloseAllQuestionAlwaysEndsTheProcess) {
   int failures = 0;

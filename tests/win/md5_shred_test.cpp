@@ -9,6 +9,7 @@
 
 #include <cstring>
 
+#include "tests/win/file_drop.h"
 #include "window_fixture.h"
 
 namespace {
@@ -18,23 +19,8 @@ using namespace app;
 
 using Md5ShredTest = WindowTest;
 
-// A shell drop of `files` (wide names, each ended by a zero, a zero after all).
-HDROP MakeDrop(const std::vector<fs::path>& files) {
-  std::wstring names;
-  for (const fs::path& f : files) names += f.wstring() + L'\0';
-  names += L'\0';
-  const std::size_t bytes = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
-  auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-  header->pFiles = sizeof(DROPFILES);
-  header->fWide = TRUE;
-  std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
-  GlobalUnlock(memory);
-  return static_cast<HDROP>(memory);
-}
-
 void Drop(HWND window, const std::vector<fs::path>& files) {
-  SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files)), 0);
+  SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(wintest::MakeDrop(files)), 0);
 }
 
 std::wstring DigestLine(const fs::path& file) { return L"  " + file.wstring() + L" -> MD5:"; }

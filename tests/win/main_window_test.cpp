@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <cstdlib>
 #include <string>
 
@@ -162,6 +164,46 @@ TEST_F(MainWindowTest, AColourChangeRepaintsTheControlsOnTheWindowColour) {
       if (seen != RGB(255, 0, 0)) Sleep(20);
     }
     EXPECT_EQ(seen, RGB(255, 0, 0)) << p.x << "," << p.y;
+  }
+}
+
+// The window's pixels as they stand on its surface, children included.
+std::vector<COLORREF> SurfacePixels(HWND hwnd) {
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  HDC window = GetDC(hwnd);
+  HDC memory = CreateCompatibleDC(window);
+  HBITMAP bitmap = CreateCompatibleBitmap(window, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB};
+  std::vector<COLORREF> pixels(static_cast<std::size_t>(client.right) * static_cast<std::size_t>(client.bottom));
+  GetDIBits(memory, bitmap, 0, static_cast<UINT>(client.bottom), pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(hwnd, window);
+  return pixels;
+}
+
+// Folding moves the status bar over other controls and back: every state,
+// once painted, looks as the same state painted anew from scratch, with no
+// pieces of the state before.
+TEST_F(MainWindowTest, EveryFoldStatePaintsLikeAWholeRepaint) {
+  PumpFor(200);
+  for (int step = 0; step < 8; ++step) {
+    Click(hwnd_, app::kIdSf);
+    PumpFor(150);
+    const std::vector<COLORREF> folded = SurfacePixels(hwnd_);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpFor(150);
+    const std::vector<COLORREF> repainted = SurfacePixels(hwnd_);
+    ASSERT_EQ(folded.size(), repainted.size());
+    std::size_t different = 0;
+    for (std::size_t i = 0; i < folded.size(); ++i) different += folded[i] != repainted[i];
+    // A blinking caret may differ; a piece of a control is far larger.
+    EXPECT_LT(different, 40u) << "fold state " << primary_->FoldState();
   }
 }
 

@@ -79,12 +79,7 @@ class BlockDigest {
 bool DigestInline(platform::ByteSource& stream, std::size_t block, BlockDigest& digest) {
   std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[block]);
   for (;;) {
-    std::size_t n = 0;
-    while (n < block) {
-      const std::size_t got = stream.Read(buffer.get() + n, block - n);
-      if (got == 0) break;
-      n += got;
-    }
+    const std::size_t n = ReadUpTo(stream, buffer.get(), block);
     if (n > 0 && !digest.Add(buffer.get(), n)) return false;
     if (n < block) return digest.Finish();
   }

@@ -16,11 +16,10 @@ ReadAhead::~ReadAhead() {
   reader_.join();
 }
 
-std::size_t ReadAhead::ReadPiece(std::uint8_t* piece) {
-  // Several reads fill a piece; a short one is the end of the stream.
+std::size_t ReadUpTo(platform::ByteSource& stream, std::uint8_t* buffer, std::size_t size) {
   std::size_t done = 0;
-  while (done < pieceSize_) {
-    const std::size_t n = stream_.Read(piece + done, pieceSize_ - done);
+  while (done < size) {
+    const std::size_t n = stream.Read(buffer + done, size - done);
     if (n == 0) break;
     done += n;
   }
@@ -38,7 +37,7 @@ void ReadAhead::ReadPieces() noexcept {
     std::size_t n = 0;
     std::exception_ptr error;
     try {
-      n = ReadPiece(ring_.get() + slot * pieceSize_);
+      n = ReadUpTo(stream_, ring_.get() + slot * pieceSize_, pieceSize_);
     } catch (...) {
       error = std::current_exception();
       n = 0;

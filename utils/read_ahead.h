@@ -15,6 +15,9 @@
 
 namespace utils {
 
+// Reads until `size` bytes are in or the stream ends; a short count is the end.
+std::size_t ReadUpTo(platform::ByteSource& stream, std::uint8_t* buffer, std::size_t size);
+
 class ReadAhead {
  public:
   static constexpr std::size_t kPieces = 4;
@@ -33,7 +36,6 @@ class ReadAhead {
 
  private:
   void ReadPieces() noexcept;
-  std::size_t ReadPiece(std::uint8_t* piece);
 
   platform::ByteSource& stream_;
   const std::size_t pieceSize_;

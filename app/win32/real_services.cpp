@@ -124,10 +124,6 @@ void SystemMessageBoxes::DismissOwnedBy(HWND owner) {
   EnumThreadWindows(GetCurrentThreadId(), DismissIfOwned, reinterpret_cast<LPARAM>(owner));
 }
 
-void SystemPopupMenus::Track(HWND owner, HMENU menu, POINT screen) {
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
-}
-
 void SystemShell::Open(HWND owner, const std::wstring& verb, const std::wstring& target, int showCommand) {
   ShellExecuteW(owner, verb.empty() ? nullptr : verb.c_str(), target.c_str(), nullptr, nullptr, showCommand);
 }

@@ -4,6 +4,7 @@
 
 #include "app/win32/registry_store.h"
 #include "app/win32/services.h"
+#include "app/win32/system_popup_menus.h"
 
 namespace app {
 
@@ -23,11 +24,6 @@ class SystemMessageBoxes final : public MessageBoxes {
   int Show(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) override;
   void Beep() override;
   void DismissOwnedBy(HWND owner) override;
-};
-
-class SystemPopupMenus final : public PopupMenus {
- public:
-  void Track(HWND owner, HMENU menu, POINT screen) override;
 };
 
 class SystemShell final : public Shell {

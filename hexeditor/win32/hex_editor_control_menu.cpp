@@ -4,23 +4,13 @@
 #include <windowsx.h>
 
 #include "hexeditor/win32/hex_editor_control.h"
+#include "app/win32/system_popup_menus.h"
 #include "hexeditor/win32/system_popup_menus.h"
 
 namespace hexwin {
 
-namespace {
-
-class TrackedBySystem final : public app::PopupMenus {
- public:
-  void Track(HWND owner, HMENU menu, POINT screen) override {
-    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
-  }
-};
-
-}  // namespace
-
 app::PopupMenus& SystemPopupMenus() {
-  static TrackedBySystem menus;
+  static app::SystemPopupMenus menus;
   return menus;
 }
 

@@ -20,6 +20,7 @@
 #include "app/win32/main_window_ids.h"
 #include "app/win32/real_services.h"
 #include "app/win32/registry_store.h"
+#include "tests/win/fake_services.h"
 
 namespace closechild {
 
@@ -82,17 +83,6 @@ class ScriptedBoxes final : public app::MessageBoxes {
   void DismissOwnedBy(HWND) override {}
 };
 
-class NoMenus final : public app::PopupMenus {
- public:
-  void Track(HWND, HMENU, POINT) override {}
-};
-
-class NoShell final : public app::Shell {
- public:
-  void Open(HWND, const std::wstring&, const std::wstring&, int) override {}
-  void AssociationsChanged() override {}
-};
-
 // What the closing step of a child gets: the windows, and its boxes.
 struct OpenWindows {
   app::WindowGroup& group;
@@ -112,8 +102,8 @@ inline int RunWindows(int windows, ScriptedBoxes& boxes, const std::function<voi
     std::ofstream(file, std::ios::binary) << "some bytes to compress";
     dialogs.files.push_back(file.wstring());
   }
-  NoMenus menus;
-  NoShell shell;
+  wintest::FakeMenus menus;
+  wintest::FakeShell shell;
   app::SystemClock clock;
   app::RegistrySettingsStore settings;
   int exitCode = 2;

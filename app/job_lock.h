@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/job_host.h"
+#include "engine/jobs/job_host.h"
 
 namespace app {
 

@@ -2,7 +2,7 @@
 
 #include "cli/error_line.h"
 #include "cli/terminal.h"
-#include "engine/job_progress.h"
+#include "engine/jobs/job_progress.h"
 
 namespace cli {
 

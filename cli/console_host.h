@@ -9,7 +9,7 @@
 
 #include "cli/options.h"
 #include "cli/progress_display.h"
-#include "engine/job_host.h"
+#include "engine/jobs/job_host.h"
 
 namespace cli {
 

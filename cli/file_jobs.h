@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "cli/options.h"
-#include "engine/job_window.h"
+#include "engine/jobs/job_window.h"
 
 namespace cli {
 

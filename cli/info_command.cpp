@@ -2,7 +2,7 @@
 
 #include "cli/console_host.h"
 #include "cli/terminal.h"
-#include "engine/container_info.h"
+#include "engine/format/container_info.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"

@@ -5,8 +5,8 @@
 #include "cli/sfx_commands.h"
 #include "cli/terminal.h"
 #include "cli/utils_commands.h"
-#include "engine/nokey_container.h"
-#include "engine/save_key_writer.h"
+#include "engine/format/nokey_container.h"
+#include "engine/format/save_key_writer.h"
 #include "platform/paths.h"
 
 namespace cli {

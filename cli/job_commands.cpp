@@ -6,10 +6,10 @@
 #include "cli/commands.h"
 #include "cli/console_host.h"
 #include "cli/file_jobs.h"
-#include "engine/decrypt_job.h"
-#include "engine/encrypt_job.h"
-#include "engine/job_window.h"
-#include "engine/nokey_jobs.h"
+#include "engine/jobs/decrypt_job.h"
+#include "engine/jobs/encrypt_job.h"
+#include "engine/jobs/job_window.h"
+#include "engine/jobs/nokey_jobs.h"
 #include "platform/paths.h"
 
 namespace cli {

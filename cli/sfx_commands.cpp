@@ -4,7 +4,7 @@
 
 #include "cli/file_jobs.h"
 #include "cli/terminal.h"
-#include "engine/output_names.h"
+#include "engine/jobs/output_names.h"
 #include "platform/paths.h"
 #include "sfx/create_job.h"
 #include "sfx/detect.h"

@@ -9,8 +9,8 @@
 
 #include "cli/console_host.h"
 #include "cli/terminal.h"
-#include "engine/job_state.h"
-#include "engine/job_window.h"
+#include "engine/jobs/job_state.h"
+#include "engine/jobs/job_window.h"
 #include "platform/paths.h"
 #include "utils/md5_list.h"
 #include "utils/shred_job.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/decrypt_job.h"
+#include "engine/jobs/decrypt_job.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "engine/container_info.h"
-#include "engine/save_key_reader.h"
+#include "engine/format/container_info.h"
+#include "engine/format/save_key_reader.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/file.h"
 

@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/nokey_container.h"
-#include "engine/nokey_jobs.h"
+#include "engine/format/nokey_container.h"
+#include "engine/jobs/nokey_jobs.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

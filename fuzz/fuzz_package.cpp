@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/container_info.h"
+#include "engine/format/container_info.h"
 #include "fuzz/fuzz_support.h"
 #include "sfx/acceptance.h"
 #include "sfx/detect.h"

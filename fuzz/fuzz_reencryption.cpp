@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/container_info.h"
-#include "engine/encrypt_job.h"
-#include "engine/reencryption_check.h"
+#include "engine/format/container_info.h"
+#include "engine/jobs/encrypt_job.h"
+#include "engine/jobs/reencryption_check.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/file.h"
 

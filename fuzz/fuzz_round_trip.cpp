@@ -8,9 +8,9 @@
 #include <random>
 #include <string>
 
-#include "engine/nokey_container.h"
-#include "engine/save_key_reader.h"
-#include "engine/save_key_writer.h"
+#include "engine/format/nokey_container.h"
+#include "engine/format/save_key_reader.h"
+#include "engine/format/save_key_writer.h"
 #include "fuzz/fuzz_support.h"
 #include "tests/native/oracle/literal_containers.h"
 

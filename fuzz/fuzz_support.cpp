@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "engine/save_key_reader.h"
+#include "engine/format/save_key_reader.h"
 #include "platform/text.h"
 
 namespace fuzz {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/zn_zip.h"
+#include "engine/compression/zn_zip.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {

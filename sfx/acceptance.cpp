@@ -3,7 +3,7 @@
 #include <array>
 #include <optional>
 
-#include "engine/save_key_format.h"
+#include "engine/format/save_key_format.h"
 
 namespace sfx {
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "engine/job_progress.h"
+#include "engine/jobs/job_progress.h"
 #include "platform/stream.h"
 
 namespace sfx {

@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "engine/job_files.h"
-#include "engine/job_progress.h"
-#include "engine/job_report.h"
-#include "engine/save_key_format.h"
+#include "engine/jobs/job_files.h"
+#include "engine/jobs/job_progress.h"
+#include "engine/jobs/job_report.h"
+#include "engine/format/save_key_format.h"
 #include "platform/file.h"
 #include "platform/staged_output.h"
 #include "sfx/acceptance.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/job_window.h"
+#include "engine/jobs/job_window.h"
 
 namespace sfx {
 

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "engine/job_window.h"
-#include "engine/save_key_format.h"
+#include "engine/jobs/job_window.h"
+#include "engine/format/save_key_format.h"
 #include "platform/file.h"
 #include "sfx/image_length.h"
 #include "sfx/package_header.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/job_host.h"
+#include "engine/jobs/job_host.h"
 
 namespace sfx {
 

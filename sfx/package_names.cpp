@@ -4,7 +4,7 @@
 #include <array>
 #include <cctype>
 
-#include "engine/output_names.h"
+#include "engine/jobs/output_names.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "sfx/package_header.h"

@@ -1,6 +1,6 @@
 #include "sfx/self_decrypt.h"
 
-#include "engine/decrypt_job.h"
+#include "engine/jobs/decrypt_job.h"
 #include "platform/paths.h"
 #include "sfx/package_names.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/job_window.h"
+#include "engine/jobs/job_window.h"
 #include "sfx/detect.h"
 
 namespace sfx {

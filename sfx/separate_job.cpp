@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "engine/job_progress.h"
-#include "engine/job_report.h"
-#include "engine/output_names.h"
+#include "engine/jobs/job_progress.h"
+#include "engine/jobs/job_report.h"
+#include "engine/jobs/output_names.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/staged_output.h"

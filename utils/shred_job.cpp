@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "engine/job_progress.h"
-#include "engine/job_window.h"
+#include "engine/jobs/job_progress.h"
+#include "engine/jobs/job_window.h"
 #include "platform/file.h"
 #include "platform/shred_file.h"
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "engine/job_host.h"
-#include "engine/job_state.h"
+#include "engine/jobs/job_host.h"
+#include "engine/jobs/job_state.h"
 
 namespace utils {
 

@@ -11,9 +11,9 @@
 #include "app/win32/main_window.h"
 #include "app/win32/main_window_ids.h"
 #include "app/win32/ui_texts.h"
-#include "engine/decrypt_job.h"
-#include "engine/encrypt_job.h"
-#include "engine/nokey_jobs.h"
+#include "engine/jobs/decrypt_job.h"
+#include "engine/jobs/encrypt_job.h"
+#include "engine/jobs/nokey_jobs.h"
 #include "platform/paths.h"
 #include "platform/win32/wide.h"
 

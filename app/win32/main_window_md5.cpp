@@ -18,7 +18,7 @@
 #include "app/win32/main_window.h"
 #include "app/win32/main_window_ids.h"
 #include "app/win32/ui_texts.h"
-#include "engine/job_progress.h"
+#include "engine/jobs/job_progress.h"
 #include "platform/paths.h"
 #include "platform/win32/wide.h"
 #include "utils/md5_list.h"

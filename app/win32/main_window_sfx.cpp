@@ -8,7 +8,7 @@
 #include "app/win32/main_window.h"
 #include "app/win32/main_window_ids.h"
 #include "app/win32/ui_texts.h"
-#include "engine/output_names.h"
+#include "engine/jobs/output_names.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/win32/wide.h"

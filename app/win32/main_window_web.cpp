@@ -10,7 +10,7 @@
 
 #include "app/win32/main_window.h"
 #include "app/win32/main_window_ids.h"
-#include "engine/job_files.h"
+#include "engine/jobs/job_files.h"
 #include "platform/paths.h"
 #include "platform/random.h"
 #include "platform/win32/wide.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/cipher.h"
+#include "engine/cipher/cipher.h"
 
 namespace {
 

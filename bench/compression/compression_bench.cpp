@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "engine/bytes.h"
-#include "engine/inflate_sink.h"
-#include "engine/parallel_deflate.h"
+#include "engine/compression/inflate_sink.h"
+#include "engine/compression/parallel_deflate.h"
 #include "platform/file.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/cipher.h"
+#include "engine/cipher/cipher.h"
 #include "tests/native/oracle/engine_harness.h"
 #include "tests/native/oracle/literal_containers.h"
 

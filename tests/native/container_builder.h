@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/cipher.h"
-#include "engine/save_key_format.h"
+#include "engine/cipher/cipher.h"
+#include "engine/format/save_key_format.h"
 
 namespace testing_support {
 

@@ -10,9 +10,9 @@
 #include <set>
 #include <vector>
 
-#include "engine/nokey_container.h"
-#include "engine/save_key_reader.h"
-#include "engine/save_key_writer.h"
+#include "engine/format/nokey_container.h"
+#include "engine/format/save_key_reader.h"
+#include "engine/format/save_key_writer.h"
 #include "tests/native/oracle/engine_harness.h"
 #include "tests/native/oracle/literal_containers.h"
 

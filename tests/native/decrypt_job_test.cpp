@@ -2,9 +2,9 @@
 // compressed-only files, refusals and cancel.
 #include <zlib.h>
 
-#include "engine/decrypt_job.h"
-#include "engine/encrypt_job.h"
-#include "engine/save_key_reader.h"
+#include "engine/jobs/decrypt_job.h"
+#include "engine/jobs/encrypt_job.h"
+#include "engine/format/save_key_reader.h"
 #include "container_builder.h"
 #include "job_fixture.h"
 

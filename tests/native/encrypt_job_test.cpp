@@ -2,9 +2,9 @@
 // ones it must never leave behind.
 #include <zlib.h>
 
-#include "engine/container_info.h"
-#include "engine/decrypt_job.h"
-#include "engine/encrypt_job.h"
+#include "engine/format/container_info.h"
+#include "engine/jobs/decrypt_job.h"
+#include "engine/jobs/encrypt_job.h"
 #include "job_fixture.h"
 #include "platform/file.h"
 

@@ -8,9 +8,9 @@
 #include <functional>
 #include <map>
 
-#include "engine/decrypt_job.h"
-#include "engine/encrypt_job.h"
-#include "engine/nokey_jobs.h"
+#include "engine/jobs/decrypt_job.h"
+#include "engine/jobs/encrypt_job.h"
+#include "engine/jobs/nokey_jobs.h"
 #include "fault_layer.h"
 #include "job_fixture.h"
 #include "sfx/create_job.h"

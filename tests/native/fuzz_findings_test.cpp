@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "container_builder.h"
-#include "engine/container_info.h"
-#include "engine/save_key_reader.h"
+#include "engine/format/container_info.h"
+#include "engine/format/save_key_reader.h"
 
 namespace {
 

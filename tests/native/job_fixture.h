@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/job_window.h"
+#include "engine/jobs/job_window.h"
 #include "recording_host.h"
 
 namespace testing_support {

@@ -1,8 +1,8 @@
 // The progress bar's range, throttling and percentage mode, and the size checks.
 #include <gtest/gtest.h>
 
-#include "engine/job_files.h"
-#include "engine/job_progress.h"
+#include "engine/jobs/job_files.h"
+#include "engine/jobs/job_progress.h"
 #include "recording_host.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // The no-saved-key batches: names, sizes, the undetected wrong key, refusals
 // and the menu entries' states.
-#include "engine/encrypt_job.h"
-#include "engine/nokey_container.h"
-#include "engine/nokey_jobs.h"
+#include "engine/jobs/encrypt_job.h"
+#include "engine/format/nokey_container.h"
+#include "engine/jobs/nokey_jobs.h"
 #include "job_fixture.h"
 
 namespace {

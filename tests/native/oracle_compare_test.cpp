@@ -9,12 +9,12 @@
 #include <random>
 #include <vector>
 
-#include "engine/body_pump.h"
-#include "engine/cipher.h"
-#include "engine/nokey_container.h"
-#include "engine/save_key_format.h"
-#include "engine/save_key_reader.h"
-#include "engine/save_key_writer.h"
+#include "engine/cipher/body_pump.h"
+#include "engine/cipher/cipher.h"
+#include "engine/format/nokey_container.h"
+#include "engine/format/save_key_format.h"
+#include "engine/format/save_key_reader.h"
+#include "engine/format/save_key_writer.h"
 #include "tests/native/oracle/engine_harness.h"
 #include "tests/native/oracle/literal_containers.h"
 

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/inflate_sink.h"
-#include "engine/parallel_deflate.h"
+#include "engine/compression/inflate_sink.h"
+#include "engine/compression/parallel_deflate.h"
 #include "platform/stream.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "container_builder.h"
-#include "engine/save_key_reader.h"
+#include "engine/format/save_key_reader.h"
 
 namespace {
 

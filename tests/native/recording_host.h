@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/job_host.h"
+#include "engine/jobs/job_host.h"
 
 namespace testing_support {
 

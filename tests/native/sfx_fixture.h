@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/encrypt_job.h"
+#include "engine/jobs/encrypt_job.h"
 #include "job_fixture.h"
 #include "sfx/create_job.h"
 

@@ -2,7 +2,7 @@
 // length, creation and detection.
 #include <cstring>
 
-#include "engine/encrypt_job.h"
+#include "engine/jobs/encrypt_job.h"
 #include "sfx_fixture.h"
 #include "platform/stream.h"
 #include "sfx/create_job.h"

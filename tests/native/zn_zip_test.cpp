@@ -4,7 +4,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "engine/zn_zip.h"
+#include "engine/compression/zn_zip.h"
 #include "job_fixture.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "../native/recording_host.h"
-#include "engine/decrypt_job.h"
-#include "engine/encrypt_job.h"
+#include "engine/jobs/decrypt_job.h"
+#include "engine/jobs/encrypt_job.h"
 #include "platform/file.h"
 #include "utils/shred_job.h"
 

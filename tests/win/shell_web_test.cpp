@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "app/win32/shell_registry.h"
-#include "engine/job_files.h"
+#include "engine/jobs/job_files.h"
 #include "platform/text.h"
 #include "utils/win32/http_get.h"
 #include "window_fixture.h"

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/nokey_container.h"
-#include "engine/save_key_reader.h"
-#include "engine/save_key_writer.h"
+#include "engine/format/nokey_container.h"
+#include "engine/format/save_key_reader.h"
+#include "engine/format/save_key_writer.h"
 #include "platform/stream.h"
 #include "tests/native/oracle/literal_containers.h"
 

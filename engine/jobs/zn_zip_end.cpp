@@ -1,0 +1,21 @@
+#include "engine/jobs/zn_zip_end.h"
+
+namespace engine {
+
+std::string ZnZipFailureText(const TZnZip& zip, const std::string& statusText, const std::string& displayPath) {
+  const std::string working = DisplayPath(zip.SourceFile);
+  std::string text = statusText + "不能完成！已经取消。可能文件";
+  if (zip.CompressionCancelled()) return text + "被取消压缩等:" + displayPath;
+  if (zip.DecompressionCancelled()) return text + "被取消解压缩等:" + working;
+  if (zip.DecompressionFailed()) return text + "未经此软件压缩过等:" + working;
+  return text + "压缩意外出错停止等:" + displayPath;
+}
+
+void ZnZipStageEnded(JobWindow& window) {
+  window.state.compressActive = false;
+  window.state.decryptActive = false;
+  window.host.ResetDecryptButtons();
+  window.host.SetJobControls(JobControl::kButton1, true);
+}
+
+}  // namespace engine

@@ -44,4 +44,35 @@ std::size_t Utf8CharCount(std::string_view utf8) {
   return count;
 }
 
+bool IsValidUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    std::size_t extra;
+    char32_t cp;
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      extra = 1, cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      extra = 2, cp = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      extra = 3, cp = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (bytes.size() - i <= extra) return false;
+    for (std::size_t k = 1; k <= extra; ++k) {
+      const auto c = static_cast<unsigned char>(bytes[i + k]);
+      if (!IsUtf8Continuation(c)) return false;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    const char32_t least[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < least[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
 }  // namespace platform

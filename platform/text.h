@@ -31,4 +31,8 @@ std::string Utf8Prefix(std::string_view utf8, std::size_t maxChars);
 // Number of characters in UTF-8 text.
 std::size_t Utf8CharCount(std::string_view utf8);
 
+// True when the bytes are well-formed UTF-8 (shortest forms, no surrogates,
+// nothing above U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
 }  // namespace platform

@@ -12,6 +12,7 @@ packages=(
   pigz openssl bc locales time
   clang libclang-rt-14-dev
   xdotool pngquant
+  libgcrypt20-dev libgcrypt-mingw-w64-dev libgpg-error-mingw-w64-dev
 )
 
 missing=()

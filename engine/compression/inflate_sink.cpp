@@ -38,12 +38,14 @@ void InflateSink::Write(const void* data, std::size_t size) {
       plain_.Write(buffer_.data(), buffer_.size() - z.avail_out);
       if (rc == Z_STREAM_END) {
         ended_ = true;
-        break;
+        afterEnd_ += z.avail_in + (size - chunk);
+        return;
       }
     } while (z.avail_in > 0 || z.avail_out == 0);
     in += chunk;
     size -= chunk;
   }
+  if (ended_) afterEnd_ += size;
 }
 
 void InflateSink::Finish() {

@@ -29,6 +29,8 @@ class InflateSink final : public platform::ByteSink {
   void Finish();
   // The stream has reached its end: further input is not needed.
   bool Ended() const { return ended_; }
+  // Bytes written after the end of the stream (and so ignored).
+  std::uint64_t BytesAfterEnd() const { return afterEnd_; }
 
  private:
   platform::ByteSink& plain_;
@@ -36,6 +38,7 @@ class InflateSink final : public platform::ByteSink {
   State* state_;
   Bytes buffer_;
   bool ended_ = false;
+  std::uint64_t afterEnd_ = 0;
 };
 
 }  // namespace engine

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/jobs/aead_jobs.h"
 #include "engine/jobs/job_files.h"
 #include "engine/jobs/job_progress.h"
 #include "engine/jobs/job_report.h"
@@ -90,6 +91,8 @@ class DecryptJob final : public ReaderEvents {
     try {
       platform::InputFile file(in_.source);
       const std::uint64_t size = in_.containerSize ? in_.containerSize : file.Size();
+      if (IsAeadContainer(file, ContainerSpan{in_.containerStart, size}))
+        return AeadJob(file, ContainerSpan{in_.containerStart, size});
       if (CheckContainerFileSize(w_.host, size, job_text::About(job_text::kDecryptEmpty, display_),
                                  job_text::About(job_text::kDecryptTooBig, display_)))
         return Unlock();
@@ -114,6 +117,23 @@ class DecryptJob final : public ReaderEvents {
       case OpenResult::kStopped:
         return Unlock();
     }
+  }
+
+  // The authenticated container: no size limit, nothing written before the
+  // key is proved, the output only in the output folder.
+  void AeadJob(platform::InputFile& file, ContainerSpan span) {
+    const std::string what = in_.selfDecryption ? "进行自解密的文件：" + in_.carriedName : "进行解密的文件：" + display_;
+    w_.host.SetStatusHint(what);
+    report_.Status(what);
+    AeadJobContext job{w_, report_, progress_, w_.state.decryptActive, Subject()};
+    try {
+      DecryptAead(job, file, {span, in_.decryptKeyText, in_.aeadBatch, in_.outputFolder,
+                              in_.outputName.empty() ? parts_.name : in_.outputName});
+    } catch (const std::exception& e) {
+      w_.host.ReportCause(e.what());
+      report_.Log(std::string(kFailed) + Subject());
+    }
+    Unlock();
   }
 
   void Decipher(platform::InputFile& file, ContainerSpan span, const OpenedContainer& c) {

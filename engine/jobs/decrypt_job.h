@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "engine/aead/kdf_batch.h"
 #include "engine/jobs/job_window.h"
 
 namespace engine {
@@ -24,6 +25,11 @@ struct DecryptJobInput {
   // The decrypted file's name without its stored extension; empty: the
   // source's name without its extension.
   std::string outputName;
+  // The key box's text as UTF-8, the key of an authenticated container.
+  std::string decryptKeyText;
+  // Shared by the files of one batch, so each key is derived once; empty:
+  // the file is a batch of its own.
+  std::shared_ptr<aead::KdfBatch> aeadBatch;
 };
 
 void RunDecryptJob(JobWindow& window, const DecryptJobInput& input);

@@ -1,5 +1,6 @@
 #include "engine/jobs/encrypt_job.h"
 
+#include "engine/jobs/aead_jobs.h"
 #include "engine/jobs/job_files.h"
 #include "engine/jobs/job_progress.h"
 #include "engine/jobs/job_report.h"
@@ -60,6 +61,7 @@ class EncryptJob {
   }
 
   void Driver() {
+    if (in_.aead.enabled && !in_.encryptKeyText.empty()) return AeadDriver();
     const bool haveKey = !in_.encryptKey.empty();
     {
       platform::InputFile file(in_.file);
@@ -95,6 +97,26 @@ class EncryptJob {
     if (haveKey) return EncryptionWorker(in_.file, 0);
     Unlock();
     report_.Log(About(kNothingToDo, display_));
+  }
+
+  // The authenticated container: any size, an empty file too, compressed in
+  // the pipeline rather than through an intermediate file.
+  void AeadDriver() {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(in_.file, ec)) {
+      w_.state.encryptActive = false;
+      return report_.Log(job_text::Missing(true, display_));
+    }
+    w_.host.Pause(111);
+    if (!w_.state.encryptActive) return report_.Log(About(kCancelled, display_));
+    w_.host.SetJobControls(JobControl::kButton1, false);
+    report_.Status("加密文件 ...");
+    w_.host.SetProgressPosition(0);
+    w_.host.SetStatusHint("进行加密的文件：" + display_);
+    AeadJobContext job{w_, report_, progress_, w_.state.encryptActive, display_};
+    EncryptAead(job, {in_.file, in_.encryptKeyText, in_.aead, in_.zipLevel, parts_.extension, in_.outputFolder,
+                      parts_.name});
+    Unlock();
   }
 
   void CompressFirst(bool haveKey) {

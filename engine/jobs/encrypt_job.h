@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "engine/jobs/aead_settings.h"
 #include "engine/jobs/job_window.h"
 
 namespace engine {
@@ -21,6 +22,10 @@ struct EncryptJobInput {
   int zipLevel = 0;                    // 0 none, 1 fastest, 2 default, 3 maximum
   std::filesystem::path outputFolder;  // where results go
   bool offerOldVersions = false;       // ask for an older format version (hidden click counter above 7)
+  // The authenticated container: when enabled and a key is typed, the file
+  // is encrypted into it with the key box's text as UTF-8.
+  AeadSettings aead;
+  std::string encryptKeyText;          // UTF-8 of the encrypt key box
 };
 
 void RunEncryptJob(JobWindow& window, const EncryptJobInput& input);

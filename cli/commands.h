@@ -8,9 +8,12 @@
 
 namespace cli {
 
-// Keys are GBK bytes.
-bool RunEncrypt(const Options& options, const std::string& key, const std::string& oldKey);
-bool RunDecrypt(const Options& options, const std::string& key);
+// `key` and `oldKey` are GBK bytes, `keyText` the key's UTF-8 text (the
+// authenticated container's key).
+bool RunEncrypt(const Options& options, const std::string& key, const std::string& oldKey,
+                const std::string& keyText);
+bool RunDecrypt(const Options& options, const std::string& key, const std::string& keyText);
+bool RunUpgrade(const Options& options, const std::string& key, const std::string& keyText);
 bool RunNoKey(const Options& options, const std::string& key);
 bool InfoFile(const std::string& file);
 

@@ -15,6 +15,34 @@ namespace cli {
 
 namespace {
 
+// What the historical formats protect: the key can be read back from
+// files below version 46, and above it the data is only mixed.
+std::string Strength(int version) {
+  return version > 0 && version < 46 ? "\n  strength: key recoverable from the file"
+                                     : "\n  strength: obfuscation, not encryption";
+}
+
+std::string DescribeAead(const engine::ContainerInfo& info) {
+  namespace aead = engine::aead;
+  const aead::Header& h = info.aeadHeader;
+  std::string text = "authenticated container: ";
+  switch (info.aeadCheck) {
+    case aead::HeaderCheck::kNewerVersion:
+      return text + "format version " + std::to_string(h.version) + " or an algorithm of a newer version";
+    case aead::HeaderCheck::kDamaged:
+      return text + "damaged header (CRC-32 differs or the header is cut)";
+    default:
+      break;
+  }
+  text += "format version " + std::to_string(h.version) + ", Argon2id memory " + std::to_string(h.kdfParams.memoryKiB) +
+          " KiB, passes " + std::to_string(h.kdfParams.passes) + ", lanes " + std::to_string(h.kdfParams.lanes) +
+          ", ChaCha20-Poly1305, chunks of " + std::to_string(std::uint64_t{1} << std::min<unsigned>(h.chunkExponent, 63)) +
+          " bytes (exponent " + std::to_string(h.chunkExponent) + "), " + std::to_string(info.payloadSize) +
+          " bytes of chunks";
+  if (info.aeadCheck == aead::HeaderCheck::kOutOfRange) text += "; parameters out of range (refused)";
+  return text + "\n  strength: authenticated encryption; the key is proved by the header and every chunk is verified";
+}
+
 std::string Describe(const engine::ContainerInfo& info) {
   using Kind = engine::ContainerInfo::Kind;
   switch (info.kind) {
@@ -24,12 +52,14 @@ std::string Describe(const engine::ContainerInfo& info) {
              std::to_string(info.layers) + ", compression level " + std::to_string(info.compression) +
              ", extension \"" + (ext ? *ext : std::string("(not GBK text)")) + "\", payload " +
              std::to_string(info.payloadSize) + " bytes, key " + std::to_string(info.keyLength) +
-             " bytes, header at offset " + std::to_string(info.headerOffset);
+             " bytes, header at offset " + std::to_string(info.headerOffset) + Strength(info.version);
     }
     case Kind::kNoKey:
       return "no-saved-key container: version " +
              (info.version ? std::to_string(info.version) : std::string("none (no version bytes)")) + ", payload " +
-             std::to_string(info.payloadSize) + " bytes";
+             std::to_string(info.payloadSize) + " bytes" + Strength(info.version);
+    case Kind::kAead:
+      return DescribeAead(info);
     case Kind::kNone:
       return info.zlibStream ? "not a container (a zlib stream: compressed-only .zak file)" : "not a container";
   }

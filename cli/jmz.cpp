@@ -38,7 +38,16 @@ std::string CheckJobOptions(const Options& o) {
   return {};
 }
 
+// The authenticated container takes any key text but an empty one.
+int EncryptAead(const Options& o) {
+  const KeyResult key = ResolveKey(o.key, "key", true);
+  if (!key.utf8) return UsageError(key.error);
+  if (key.utf8->empty()) return UsageError("an empty key is refused");
+  return RunEncrypt(o, key.gbk.value_or(""), {}, *key.utf8) ? 0 : 1;
+}
+
 int Encrypt(const Options& o) {
+  if (o.aead) return EncryptAead(o);
   // With a compression level and nobody to ask, no key means: compress only.
   const KeyResult key = ResolveKey(o.key, "key", true, o.level > 0 ? std::optional<std::string>("") : std::nullopt);
   if (!key.gbk) return UsageError(key.error);
@@ -51,20 +60,30 @@ int Encrypt(const Options& o) {
     if (!old.gbk) return UsageError(old.error);
     oldKey = *old.gbk;
   }
-  return RunEncrypt(o, *key.gbk, oldKey) ? 0 : 1;
+  return RunEncrypt(o, *key.gbk, oldKey, key.utf8.value_or("")) ? 0 : 1;
 }
 
+// A key that GBK cannot write still opens authenticated containers; the
+// historical ones then refuse it file by file.
 int Decrypt(const Options& o) {
   // Compressed-only files need no key.
   const KeyResult key = ResolveKey(o.key, "key", false, std::string());
-  if (!key.gbk) return UsageError(key.error);
-  return RunDecrypt(o, *key.gbk) ? 0 : 1;
+  if (!key.utf8) return UsageError(key.error);
+  return RunDecrypt(o, key.gbk.value_or(""), *key.utf8) ? 0 : 1;
 }
 
 int SfxDecrypt(const Options& o) {
   const KeyResult key = ResolveKey(o.key, "key", false);
+  if (!key.utf8) return UsageError(key.error);
+  return RunSfxDecrypt(o, key.gbk.value_or(""), *key.utf8) ? 0 : 1;
+}
+
+// The historical container's key is also the new one.
+int Upgrade(const Options& o) {
+  const KeyResult key = ResolveKey(o.key, "key", false);
   if (!key.gbk) return UsageError(key.error);
-  return RunSfxDecrypt(o, *key.gbk) ? 0 : 1;
+  if (key.gbk->empty()) return UsageError("an empty key is refused");
+  return RunUpgrade(o, *key.gbk, *key.utf8) ? 0 : 1;
 }
 
 int NoKey(const Options& o) {
@@ -103,6 +122,7 @@ int RunJmz(const std::vector<std::string>& args) {
     case Command::kSfxCreate: return RunSfxCreate(o) ? 0 : 1;
     case Command::kSfxSeparate: return RunSfxSeparate(o) ? 0 : 1;
     case Command::kSfxDecrypt: return SfxDecrypt(o);
+    case Command::kUpgrade: return Upgrade(o);
     default: return NoKey(o);
   }
 }

@@ -10,6 +10,7 @@
 #include "engine/jobs/encrypt_job.h"
 #include "engine/jobs/job_window.h"
 #include "engine/jobs/nokey_jobs.h"
+#include "engine/jobs/upgrade_job.h"
 #include "platform/paths.h"
 
 namespace cli {
@@ -69,7 +70,18 @@ bool RunFileJobs(const Options& o, const FileJob& job) {
 }
 
 
-bool RunEncrypt(const Options& o, const std::string& key, const std::string& oldKey) {
+// The files of one run are one batch: one KDF salt, each key derived once.
+engine::AeadSettings AeadFor(const Options& o) {
+  engine::AeadSettings aead;
+  aead.enabled = o.aead || o.command == Command::kUpgrade;
+  aead.params.memoryKiB = static_cast<std::uint32_t>(o.kdfMemoryMiB) * 1024;
+  aead.params.passes = static_cast<std::uint32_t>(o.kdfPasses);
+  aead.batch = std::make_shared<engine::aead::KdfBatch>();
+  return aead;
+}
+
+bool RunEncrypt(const Options& o, const std::string& key, const std::string& oldKey, const std::string& keyText) {
+  const engine::AeadSettings aead = AeadFor(o);
   return RunFileJobs(o, [&](const fs::path& file, engine::JobWindow& window) {
     engine::EncryptJobInput in;
     in.file = file;
@@ -78,17 +90,29 @@ bool RunEncrypt(const Options& o, const std::string& key, const std::string& old
     in.zipLevel = o.level;
     in.outputFolder = OutputFolderFor(o, file);
     in.offerOldVersions = OffersOldVersions(o);
+    in.aead = aead;
+    in.encryptKeyText = keyText;
     engine::RunEncryptJob(window, in);
   });
 }
 
-bool RunDecrypt(const Options& o, const std::string& key) {
+bool RunDecrypt(const Options& o, const std::string& key, const std::string& keyText) {
+  const auto batch = std::make_shared<engine::aead::KdfBatch>();
   return RunFileJobs(o, [&](const fs::path& file, engine::JobWindow& window) {
     engine::DecryptJobInput in;
     in.source = file;
     in.decryptKey = key;
+    in.decryptKeyText = keyText;
+    in.aeadBatch = batch;
     in.outputFolder = OutputFolderFor(o, file);
     engine::RunDecryptJob(window, in);
+  });
+}
+
+bool RunUpgrade(const Options& o, const std::string& key, const std::string& keyText) {
+  const engine::AeadSettings aead = AeadFor(o);
+  return RunFileJobs(o, [&](const fs::path& file, engine::JobWindow& window) {
+    engine::RunUpgradeJob(window, {file, key, keyText, aead, OutputFolderFor(o, file)});
   });
 }
 

@@ -13,13 +13,19 @@ const char* const kUsage =
     "                 with -l the file is compressed first; with an empty key (-k \"\") and a level\n"
     "                 it is only compressed, into NAME.EXT.zak; a FILE that already is a container\n"
     "                 gets another layer (up to 12) and needs its key as --old-key\n"
-    "  decrypt        decrypt each .jmz FILE back into its original name and extension;\n"
-    "                 a file that is no container is expanded as a compressed-only (.zak) file\n"
+    "                 with --aead it writes the authenticated container instead (below)\n"
+    "  decrypt        decrypt each .jmz FILE back into its original name and extension, whichever\n"
+    "                 format it has; a file that is no container is expanded as a compressed-only\n"
+    "                 (.zak) file\n"
+    "  upgrade        re-encrypt each historical .jmz FILE into the authenticated container in one\n"
+    "                 pass (-k is the container's key and the new key); the original is kept and\n"
+    "                 no plaintext touches the disk\n"
     "  nokey-encrypt  encrypt each FILE into NAME.EXT.jmz without any check of the key\n"
     "                 (a wrong key then decrypts to garbage without a warning)\n"
     "  nokey-decrypt  decrypt such containers\n"
-    "  info           show what each FILE is: version, layers, compression, extension, payload size;\n"
-    "                 for a Windows program its image length and the package it carries\n"
+    "  info           show what each FILE is: version, layers, compression, extension, payload size\n"
+    "                 and what the format protects; an authenticated container's parameters and\n"
+    "                 chunk size; for a Windows program its image length and the package it carries\n"
     "  md5            print each FILE's MD5 digest as md5sum does; --mode auto|map|stream picks the\n"
     "                 reading, -j N hashes N files at once, --list prints the window's log lines,\n"
     "                 -c LIST checks a list in md5sum format (exit 1 when one failed)\n"
@@ -30,9 +36,11 @@ const char* const kUsage =
     "  sfx-separate   write the .jmz file that each package FILE carries, and the plain program\n"
     "                 \"星尘 文件加密.exe\" beside it; an existing .jmz is replaced only with --yes\n"
     "  sfx-decrypt    decrypt the file that each package FILE carries, in place, under its name\n"
+    "                 (sfx-* take containers of either format)\n"
     "\n"
     "Options:\n"
-    "  -k, --key TEXT          the key text (taken as its GBK bytes, the encoding of every key)\n"
+    "  -k, --key TEXT          the key text (the historical formats take its GBK bytes; the\n"
+    "                          authenticated container its UTF-8 text, any characters)\n"
     "      --key-file FILE     read the key from a key file (GBK text; cut at its first zero byte,\n"
     "                          lone CR or LF read as CR LF, at most 2,056 bytes)\n"
     "      --key-env VAR       take the key text from the environment variable VAR\n"
@@ -45,6 +53,13 @@ const char* const kUsage =
     "      --format-version V  encrypt with an older format version: 66 (current), 56, 38, 18, 11;\n"
     "                          for nokey-encrypt 38 (current), 30, 20\n"
     "  -j, --jobs N            work on up to N files at once, each its own job (default 1)\n"
+    "      --aead              encrypt: write the authenticated container (Argon2id key derivation,\n"
+    "                          ChaCha20-Poly1305 in 64 KiB chunks): a wrong key, a damaged byte, a\n"
+    "                          cut file or appended bytes are refused before any output appears;\n"
+    "                          no 4 GiB limit; the files of one run share one key derivation\n"
+    "      --kdf-memory MIB    Argon2 memory in MiB, 1..1024 (default 256), and\n"
+    "      --kdf-passes N      its passes, 1..10 (default 3): more costs more time and memory for\n"
+    "                          you and for anyone guessing the key; every reader accepts these ranges\n"
     "      --yes, --no         answer the tool's questions (default: ask at the terminal, else no)\n"
     "      --stub PROGRAM.exe  sfx-create: the Windows program each package starts with\n"
     "  -q, --quiet             print no log lines and no progress bar (errors still go to\n"
@@ -68,7 +83,7 @@ std::optional<Command> CommandNamed(const std::string& name) {
       {"nokey-encrypt", Command::kNoKeyEncrypt}, {"nokey-decrypt", Command::kNoKeyDecrypt},
       {"info", Command::kInfo},        {"help", Command::kHelp},
       {"sfx-create", Command::kSfxCreate}, {"sfx-separate", Command::kSfxSeparate},
-      {"sfx-decrypt", Command::kSfxDecrypt},
+      {"sfx-decrypt", Command::kSfxDecrypt}, {"upgrade", Command::kUpgrade},
       {"-h", Command::kHelp},          {"--help", Command::kHelp},
       {"-V", Command::kVersion},       {"--version", Command::kVersion}};
   auto it = kCommands.find(name);
@@ -148,6 +163,16 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.answer = Answer::kNo;
     } else if (a == "--stub") {
       value(o.stub);
+    } else if (a == "--aead") {
+      o.aead = true;
+    } else if (a == "--kdf-memory") {
+      number(o.kdfMemoryMiB, "--kdf-memory");
+      o.kdfGiven = true;
+      if (r.error.empty() && (o.kdfMemoryMiB < 1 || o.kdfMemoryMiB > 1024)) r.error = "--kdf-memory takes 1..1024 (MiB)";
+    } else if (a == "--kdf-passes") {
+      number(o.kdfPasses, "--kdf-passes");
+      o.kdfGiven = true;
+      if (r.error.empty() && (o.kdfPasses < 1 || o.kdfPasses > 10)) r.error = "--kdf-passes takes 1..10";
     } else if (a == "-q" || a == "--quiet") {
       o.quiet = true;
     } else if (a == "-h" || a == "--help") {
@@ -166,6 +191,12 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     r.error = "--level is for encrypt only";
   else if (o.oldKey.Given() && o.command != Command::kEncrypt)
     r.error = "--old-key is for encrypt only";
+  else if (o.aead && o.command != Command::kEncrypt && o.command != Command::kUpgrade)
+    r.error = "--aead is for encrypt only";
+  else if (o.kdfGiven && !o.aead && o.command != Command::kUpgrade)
+    r.error = "--kdf-memory and --kdf-passes go with --aead";
+  else if (o.aead && (o.oldKey.Given() || o.formatVersion != 0))
+    r.error = "--aead writes a container of its own: no --old-key or --format-version";
   else if (o.command == Command::kSfxCreate && !o.stub)
     r.error = "sfx-create needs --stub PROGRAM.exe";
   else if (o.stub && o.command != Command::kSfxCreate)

@@ -8,7 +8,7 @@
 namespace cli {
 
 enum class Command { kEncrypt, kDecrypt, kNoKeyEncrypt, kNoKeyDecrypt, kInfo, kHelp, kSfxCreate, kSfxSeparate,
-                     kSfxDecrypt, kVersion };
+                     kSfxDecrypt, kUpgrade, kVersion };
 
 // How the tool's yes/no questions are answered.
 enum class Answer { kAsk, kYes, kNo };
@@ -33,6 +33,10 @@ struct Options {
   Answer answer = Answer::kAsk;
   std::optional<std::string> stub;  // sfx-create: the Windows program that leads each package
   bool quiet = false;     // no log lines and no progress; errors still go to standard error
+  bool aead = false;      // encrypt: write the authenticated container
+  int kdfMemoryMiB = 256; // its Argon2 memory and passes (--kdf-memory, --kdf-passes)
+  int kdfPasses = 3;
+  bool kdfGiven = false;
 };
 
 struct ParseResult {

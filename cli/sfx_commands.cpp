@@ -48,13 +48,14 @@ bool RunSfxSeparate(const Options& o) {
   });
 }
 
-bool RunSfxDecrypt(const Options& o, const std::string& key) {
+bool RunSfxDecrypt(const Options& o, const std::string& key, const std::string& keyText) {
   return RunFileJobs(o, [&](const fs::path& file, engine::JobWindow& window) {
     const std::optional<sfx::PackageInfo> info = Detect(window, file);
     if (!info) return;
     // The carried name without its extension; the stored one is appended.
     const std::string name = engine::SplitFileName(platform::Utf8ToPath(sfx::UsableCarriedName(info->carriedName))).name;
-    sfx::SelfDecrypt(window, sfx::SelfDecryptInput{file, *info, OutputFolderFor(o, file) / platform::Utf8ToPath(name), key});
+    sfx::SelfDecrypt(window, sfx::SelfDecryptInput{file, *info, OutputFolderFor(o, file) / platform::Utf8ToPath(name), key,
+                                                   keyText});
   });
 }
 

@@ -11,6 +11,7 @@ namespace cli {
 // Each returns true when every file succeeded.
 bool RunSfxCreate(const Options& options);
 bool RunSfxSeparate(const Options& options);
-bool RunSfxDecrypt(const Options& options, const std::string& key);
+// `key` in GBK bytes, `keyText` in UTF-8 (the authenticated container's key).
+bool RunSfxDecrypt(const Options& options, const std::string& key, const std::string& keyText);
 
 }  // namespace cli

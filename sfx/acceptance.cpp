@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 
+#include "engine/aead/header.h"
 #include "engine/format/save_key_format.h"
 
 namespace sfx {
@@ -20,9 +21,24 @@ std::optional<int> ProbeAt(platform::ByteSource& file, std::uint64_t offset) {
   return probe.version;
 }
 
+// The authenticated container: its header must read as one this program knows.
+std::optional<Acceptance> TestAead(platform::ByteSource& file) {
+  engine::Bytes head(engine::aead::kHeaderSize);
+  file.Seek(0);
+  const std::size_t n = file.Read(head.data(), head.size());
+  if (!engine::aead::HasMagic({head.data(), n})) return std::nullopt;
+  engine::aead::Header header;
+  switch (n < head.size() ? engine::aead::HeaderCheck::kDamaged : engine::aead::ParseHeader(head, header)) {
+    case engine::aead::HeaderCheck::kValid: return Acceptance::kAccepted;
+    case engine::aead::HeaderCheck::kNewerVersion: return Acceptance::kNewerVersion;
+    default: return Acceptance::kNotRecognised;
+  }
+}
+
 }  // namespace
 
 Acceptance TestPackSource(platform::ByteSource& file) {
+  if (std::optional<Acceptance> aead = TestAead(file)) return *aead;
   const std::uint64_t size = file.Size();
   std::optional<int> version = ProbeAt(file, size < engine::kProbeAtStartBelow ? 0 : engine::kHeaderPoint);
   if (!version && size >= engine::kRetryFrom && size <= engine::kRetryTo) version = ProbeAt(file, engine::kHeaderPoint);

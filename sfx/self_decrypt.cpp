@@ -10,6 +10,7 @@ void SelfDecrypt(engine::JobWindow& window, const SelfDecryptInput& input) {
   engine::DecryptJobInput job;
   job.source = input.package;
   job.decryptKey = input.decryptKey;
+  job.decryptKeyText = input.decryptKeyText;
   const std::filesystem::path folder = input.chosen.parent_path();
   job.outputFolder = folder.empty() ? std::filesystem::path(".") : folder;
   job.outputName = platform::PathToUtf8(input.chosen.filename());

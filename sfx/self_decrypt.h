@@ -15,6 +15,7 @@ struct SelfDecryptInput {
   PackageInfo info;               // from DetectPackage on it
   std::filesystem::path chosen;   // the save dialog's name; the stored extension is appended
   std::string decryptKey;         // GBK bytes of the decrypt key box
+  std::string decryptKeyText;     // its text as UTF-8 (the authenticated container's key)
 };
 
 // The decryption job on the carried container (from the image's end plus

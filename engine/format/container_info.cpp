@@ -38,11 +38,25 @@ bool LooksLikeZlib(platform::ByteSource& source) {
   return (b[0] & 0x0F) == 8 && (b[0] >> 4) <= 7 && ((b[0] << 8) | b[1]) % 31 == 0;
 }
 
+// The authenticated container: its magic, then the header as far as it goes.
+bool InspectAead(platform::ByteSource& source, ContainerInfo& info) {
+  Bytes head(aead::kHeaderSize);
+  source.Seek(0);
+  const std::size_t n = source.Read(head.data(), head.size());
+  if (!aead::HasMagic({head.data(), n})) return false;
+  info.kind = ContainerInfo::Kind::kAead;
+  info.aeadCheck = n < head.size() ? aead::HeaderCheck::kDamaged : aead::ParseHeader(head, info.aeadHeader);
+  info.version = info.aeadHeader.version;
+  info.payloadSize = source.Size() - n;
+  return true;
+}
+
 }  // namespace
 
 ContainerInfo InspectContainer(platform::ByteSource& source) {
   ContainerInfo info;
   const std::uint64_t size = source.Size();
+  if (InspectAead(source, info)) return info;
   const std::uint64_t first = size < kProbeAtStartBelow ? 0 : kHeaderPoint;
   if (InspectSaveKeyAt(source, first, info)) return info;
   if (first == 0 && size >= kRetryFrom && InspectSaveKeyAt(source, kHeaderPoint, info)) return info;

@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/aead/header.h"
 #include "platform/stream.h"
 
 namespace engine {
 
 struct ContainerInfo {
-  enum class Kind { kSaveKey, kNoKey, kNone };
+  enum class Kind { kSaveKey, kNoKey, kAead, kNone };
   Kind kind = Kind::kNone;
   int version = 0;
   unsigned layers = 0;        // save-key only
@@ -18,6 +19,9 @@ struct ContainerInfo {
   std::string extension;      // save-key only: the stored bytes (GBK)
   std::uint64_t payloadSize = 0;  // stored size (save-key) or size from the file length (no-saved-key)
   std::uint64_t headerOffset = 0;
+  // kAead: the decoded header and what its checks say (no key is used).
+  aead::Header aeadHeader;
+  aead::HeaderCheck aeadCheck = aead::HeaderCheck::kNotThisFormat;
   bool zlibStream = false;    // kNone: the file starts like a zlib stream (a compressed-only file)
 };
 

@@ -6,8 +6,8 @@
 
 namespace engine::aead_text {
 
-inline constexpr std::string_view kDone = "加密文件已完成(认证加密格式 Argon2id + ChaCha20-Poly1305):";
-inline constexpr std::string_view kDecryptDone = "解密文件已完成(认证加密格式):";
+inline constexpr std::string_view kDone = "认证加密(Argon2id + ChaCha20-Poly1305)加密文件已完成:";
+inline constexpr std::string_view kDecryptDone = "认证加密格式的文件解密已完成:";
 inline constexpr std::string_view kDeriving = "正在由密钥推导主密钥(Argon2id)...";
 inline constexpr std::string_view kWaiting = "等待另一个文件的密钥推导完成...";
 inline constexpr std::string_view kKdfMemory = "内存不足,不能分配密钥推导(Argon2id)所需的内存:";

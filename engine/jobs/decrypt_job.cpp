@@ -8,6 +8,7 @@
 #include "engine/jobs/job_report.h"
 #include "engine/jobs/job_texts.h"
 #include "engine/jobs/output_names.h"
+#include "engine/jobs/reencryption_check.h"
 #include "engine/format/save_key_reader.h"
 #include "engine/jobs/zak_names.h"
 #include "engine/jobs/zn_zip_end.h"
@@ -29,6 +30,7 @@ constexpr std::string_view kMarkerMismatch = "加密的文件(被破坏)保存�
 constexpr std::string_view kNotEncrypted = "文件未经此软件加密或者是另外(不保存密钥)加密的，此解密已取消。尝试解压缩:";
 constexpr std::string_view kPlainCancelled = "解压缩文件已取消:";
 constexpr std::string_view kCancelled = "解密文件已取消:";
+constexpr std::string_view kKeyNotGbk = "解密密钥含有GBK编码不能表示的字符,只能解密认证加密格式的文件,解密文件已取消:";
 
 bool HasZakExtension(const std::filesystem::path& file) {
   std::string ext = platform::PathToUtf8(file.extension());
@@ -107,6 +109,12 @@ class DecryptJob final : public ReaderEvents {
   }
 
   void Job(platform::InputFile& file, ContainerSpan span) {
+    // A key GBK cannot write has no historical form: such a container is
+    // refused rather than read as if no key had been typed.
+    if (in_.decryptKey.empty() && !in_.decryptKeyText.empty() && !in_.selfDecryption && HasContainerHeader(file)) {
+      report_.Log(std::string(kKeyNotGbk) + Subject());
+      return Unlock();
+    }
     OpenOutcome opened = OpenSaveKeyContainer(file, span, AsBytes(in_.decryptKey), *this, w_.state.decryptActive);
     switch (opened.result) {
       case OpenResult::kOpened:

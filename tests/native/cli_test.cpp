@@ -194,7 +194,8 @@ TEST_F(JmzTest, InfoTellsContainersFromOtherFiles) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, P("a.jmz") +
                        ": save-key container: version 66, layers 1, compression level 0, extension \".txt\", "
-                       "payload 2000 bytes, key 3 bytes, header at offset 260\n" +
+                       "payload 2000 bytes, key 3 bytes, header at offset 260\n"
+                       "  strength: obfuscation, not encryption\n" +
                        P("a.txt") + ": not a container\n");
 }
 

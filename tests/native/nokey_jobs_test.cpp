@@ -84,7 +84,7 @@ TEST_F(NoKeyJobTest, FilesThatAreNoNoKeyContainersAreRefused) {
     engine::JobState state;
     engine::TZnZip zip;
     engine::JobWindow w{other, state, zip};
-    engine::EncryptJobInput in{Path("a.txt"), "k", "", "", 0, Path("."), false};
+    engine::EncryptJobInput in{Path("a.txt"), "k", "", "", 0, Path("."), false, {}, {}};
     engine::RunEncryptJob(w, in);
   }
   // A 1-byte payload's container cut to 37 bytes: the framing alone is 38.

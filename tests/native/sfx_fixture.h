@@ -56,7 +56,7 @@ class SfxJobTest : public JobTest {
     engine::TZnZip zip;
     engine::JobWindow w{host, state, zip};
     fs::create_directories(Path("made"));
-    engine::RunEncryptJob(w, engine::EncryptJobInput{Path(file), "key", "", "", level, Path("made"), false});
+    engine::RunEncryptJob(w, engine::EncryptJobInput{Path(file), "key", "", "", level, Path("made"), false, {}, {}});
     ASSERT_EQ(Names("made").size(), 1u);
     fs::rename(Path("made/" + Names("made")[0]), Path(container));
   }

@@ -37,7 +37,7 @@ class SfxCarriedTest : public SfxJobTest {
   }
   void SelfDecrypt(const std::string& package, const std::string& chosen, const std::string& key = "key") {
     engine::JobWindow w = Window();
-    sfx::SelfDecrypt(w, sfx::SelfDecryptInput{Path(package), Detect(package), Path(chosen), key});
+    sfx::SelfDecrypt(w, sfx::SelfDecryptInput{Path(package), Detect(package), Path(chosen), key, {}});
   }
 };
 

@@ -21,6 +21,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (lower == "/pbmy") line.switches.push_back({Kind::kMaskKeys});
     if (lower == "/ztmy") line.switches.push_back({Kind::kPasteKeys});
     if (lower == "/nomd5") line.switches.push_back({Kind::kNoMd5});
+    if (lower == "/rzjm") line.switches.push_back({Kind::kAead});
     if (const std::optional<int> state = FoldSwitchState(lower)) line.switches.push_back({Kind::kFold, *state});
     if (lower.compare(0, 5, "color") == 0)
       line.switches.push_back({Kind::kColor, ParseInteger(std::string_view(argument).substr(5)).value_or(kSkyBlue)});

@@ -15,6 +15,7 @@ struct CommandLineSwitch {
     kMaskKeys,     // "/pbmy"
     kPasteKeys,    // "/ztmy"
     kNoMd5,        // "/nomd5"
+    kAead,         // "/rzjm": authenticated encryption for this start
     kFold,         // "<<<", "<<<<", "<<<<<": value = the state
     kColor,        // "Color" + integer: value = the colour
   };

@@ -21,7 +21,7 @@ inline constexpr Date kUpdateCheckFrom{2021, 9, 11};
 inline constexpr Date kHiddenUpdateCheckFrom{2023, 9, 11};
 
 // Items of the window's main context menu without the hidden commands.
-inline constexpr int kMainMenuItems = 19;
+inline constexpr int kMainMenuItems = 21;
 // The hidden commands and their separator, at the top of that menu.
 inline constexpr int kHiddenMenuItems = 3;
 

@@ -52,6 +52,7 @@ StoredSettings ReadStoredSettings(SettingsStore& store) {
     const StoredValue fold = store.Read(setting::kFold);
     s.foldState = StartFoldState(fold.kind == StoredValue::Kind::kInteger ? std::optional<std::int32_t>(fold.value)
                                                                            : std::nullopt);
+    s.aead = Present(store.Read(setting::kAead));
   } catch (const SettingsError&) {
     s.failed = true;
   }

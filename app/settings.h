@@ -21,6 +21,7 @@ inline constexpr std::string_view kHintShowsKey = "bjkxnr";  // key boxes' hint 
 inline constexpr std::string_view kNoMd5 = "md5";            // MD5 on drop switched off
 inline constexpr std::string_view kMd5ReadMode = "md5dqms";  // MD5 read mode
 inline constexpr std::string_view kFold = "ctsf";            // fold state
+inline constexpr std::string_view kAead = "rzjm";            // encryption writes the authenticated container
 }  // namespace setting
 
 // A failure of the store itself (not an absent value).
@@ -82,6 +83,7 @@ struct StoredSettings {
   std::optional<bool> md5OnDrop;           // CheckBox2 ticked
   std::optional<std::int32_t> md5ReadMode; // N24's tag
   std::optional<int> foldState;            // the state the window opens in
+  std::optional<bool> aead;                // the authenticated-encryption item checked
   // The store failed part-way: the values before the failure were read, the
   // rest keep their controls' state.
   bool failed = false;

@@ -137,7 +137,20 @@ shot_mainmenu() {
   start
   w=$found
   click "$w" 440 45 3
-  shoot main-menu "$w" 260
+  shoot main-menu "$w" 310
+  xdotool key Escape
+  stop_all
+}
+
+# The authenticated-encryption item on (by /rzjm): the key box's title says
+# so, and the open menu shows the item checked.
+shot_aead() {
+  local w
+  start /rzjm
+  w=$found
+  type_key "$w" "demo key 2026"
+  click "$w" 440 45 3
+  shoot aead-item "$w" 310
   xdotool key Escape
   stop_all
 }
@@ -243,5 +256,5 @@ shot_package() {
 }
 
 shots=("$@")
-((${#shots[@]})) || shots=(main keymenu mainmenu batch hexview md5 package)
+((${#shots[@]})) || shots=(main keymenu mainmenu aead batch hexview md5 package)
 for s in "${shots[@]}"; do "shot_$s"; done

@@ -589,6 +589,7 @@ void MainWindow::OnCommand(int id, int code, HWND) {
     case kIdN26: return SetMd5ReadMode(1);
     case kIdN27: return SetMd5ReadMode(2);
     case kIdN28: return N28Click();
+    case kIdAead: return SetAead(!aeadChecked_, true);
     case kIdDelfl: return delflClick();
     case kIdMD51: return MD51Click();
     case kIdMD52: return MD52Click();

@@ -296,6 +296,10 @@ class MainWindow final : public Window, public engine::JobHost {
   void N31Click();
   void N28Click();
   void SetMd5ReadMode(int mode);
+  // The authenticated-encryption item: its check mark, Label2's text and,
+  // when `store`, the settings value.
+  void SetAead(bool checked, bool store);
+  void ShowAeadState();
 
   // main_window_shell.cpp: shell integration.
   void RunShellCommand(const std::function<bool(ShellRegistry&)>& command, bool notify);
@@ -367,6 +371,7 @@ class MainWindow final : public Window, public engine::JobHost {
   int menuBox_ = 0;  // the key box PopupMenu2 was opened on
   bool n20Checked_ = false;
   int md5ReadMode_ = 0;
+  bool aeadChecked_ = false;  // "加密文件" writes the authenticated container
 
   // Menus.
   HMENU popupMenu1_ = nullptr;

@@ -68,6 +68,8 @@ enum MenuId : int {
   kIdN19,
   kIdN21,
   kIdN28,                 // output folder
+  // PopupMenu1's last item, below a separator after N3.
+  kIdAead,                // encryption writes the authenticated container
 };
 
 // Private messages.

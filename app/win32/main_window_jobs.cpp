@@ -156,7 +156,7 @@ void MainWindow::Button1Click() {
   }
   // The decrypt key is needed only for a container that gets a further
   // layer; the job refuses such a file when the box cannot be a key.
-  if (!KeyBytesOrNotice(kIdJm1, text::kEncryptKeyNotGbk)) return;
+  if (!aeadChecked_ && !KeyBytesOrNotice(kIdJm1, text::kEncryptKeyNotGbk)) return;
   if (!WaitForWorker()) return;
   Hold hold(*this);
   ResetJobs();
@@ -180,7 +180,7 @@ void MainWindow::Button2Click() {
     group_.services.boxes.Beep();
     return;
   }
-  if (!KeyBytesOrNotice(kIdJm2, text::kDecryptKeyNotGbk)) return;
+  if (!aeadChecked_ && !KeyBytesOrNotice(kIdJm2, text::kDecryptKeyNotGbk)) return;
   if (!WaitForWorker()) return;
   Hold hold(*this);
   ResetJobs();
@@ -206,6 +206,8 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files) {
     const std::string decryptKey = KeyBytes(platform::Narrow(decryptText)).value_or(std::string());
     const std::filesystem::path outputFolder = platform::Utf8ToPath(outputFolder_);
     const int level = compressionIndex_;
+    // The files of the batch share one KDF salt and derive each key once.
+    const engine::AeadSettings aead{aeadChecked_, {}, std::make_shared<engine::aead::KdfBatch>()};
     for (current = 0; current < files.size(); ++current) {
       if (state_.idleFlag || closing_) break;
       if (encrypting) PumpFor(33);
@@ -255,6 +257,8 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files) {
         input.zipLevel = level;
         input.outputFolder = outputFolder;
         input.offerOldVersions = target->hiddenClickCount_ > kOldVersionClicks;
+        input.aead = aead;
+        input.encryptKeyText = platform::Narrow(encryptText);
         started = target->StartWorker([target, input] { engine::RunEncryptJob(target->jobWindow_, input); });
       } else if (button == kIdButton6) {
         started = target->StartSfxCreate(file, outputFolder);
@@ -262,6 +266,8 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files) {
         engine::DecryptJobInput input;
         input.source = file;
         input.decryptKey = decryptKey;
+        input.decryptKeyText = platform::Narrow(decryptText);
+        input.aeadBatch = aead.batch;
         input.outputFolder = outputFolder;
         started = target->StartWorker([target, input] { engine::RunDecryptJob(target->jobWindow_, input); });
       }

@@ -47,6 +47,8 @@ void MainWindow::CreateMenus() {
   Append(popupMenu1_, kIdN2, L"主页...");
   Separator(popupMenu1_);  // N8
   Append(popupMenu1_, kIdN3, L"关于...");
+  Separator(popupMenu1_);
+  Append(popupMenu1_, kIdAead, text::kAeadItem);
 
   popupMenu2_ = CreatePopupMenu();
   Append(popupMenu2_, kIdN14, L"载入密钥从文件...");
@@ -158,6 +160,17 @@ void MainWindow::N28Click() {
   SetHint(kIdComboBox1, chosen);
   SetWindowTextW(Control(kIdComboBox1), chosen.c_str());
   SendMessageW(Control(kIdComboBox1), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+}
+
+void MainWindow::SetAead(bool checked, bool store) {
+  aeadChecked_ = checked;
+  CheckMenuItem(popupMenu1_, kIdAead, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  ShowAeadState();
+  if (store) Store(setting::kAead, checked ? 1 : 0);
+}
+
+void MainWindow::ShowAeadState() {
+  SetWindowTextW(Control(kIdLabel2), aeadChecked_ ? text::kLabel2Aead : text::kLabel2);
 }
 
 void MainWindow::SetMd5ReadMode(int mode) {

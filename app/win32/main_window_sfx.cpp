@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/key_entry.h"
 #include "app/win32/main_window.h"
 #include "app/win32/main_window_ids.h"
 #include "app/win32/ui_texts.h"
@@ -105,7 +106,10 @@ void MainWindow::Button7Click() {
     group_.services.boxes.Beep();
     return;
   }
-  const std::optional<std::string> key = KeyBytesOrNotice(kIdJm2, text::kDecryptKeyNotGbk);
+  // With the authenticated-encryption item on, any key text goes to the job.
+  const std::optional<std::string> key =
+      aeadChecked_ ? std::optional<std::string>(KeyBytes(platform::Narrow(KeyText(kIdJm2))).value_or(std::string()))
+                   : KeyBytesOrNotice(kIdJm2, text::kDecryptKeyNotGbk);
   if (!key || !WaitForWorker()) return;
   Hold hold(*this);
   try {
@@ -116,7 +120,8 @@ void MainWindow::Button7Click() {
     FileDialogRequest request{kSelfDecryptTitle, text::kAllFilesFilter, 1, suggested.wstring()};
     const std::optional<SavedFile> saved = group_.services.dialogs.SaveFile(Handle(), request);
     if (!saved || closing_) return;
-    const sfx::SelfDecryptInput input{OwnProgram(), package_, std::filesystem::path(saved->path), *key};
+    const sfx::SelfDecryptInput input{OwnProgram(), package_, std::filesystem::path(saved->path), *key,
+                                      platform::Narrow(KeyText(kIdJm2))};
     if (!StartWorker([this, input] { sfx::SelfDecrypt(jobWindow_, input); }))
       throw std::runtime_error("the window cannot start a job");
   } catch (const std::exception&) {

@@ -74,6 +74,7 @@ void MainWindow::ApplyStoredSettings() {
     sfTag_ = TagBefore(*s.foldState);
     SfClick(false);
   }
+  if (s.aead) SetAead(*s.aead, false);
   if (s.failed) group_.services.boxes.Beep();
 }
 
@@ -90,6 +91,7 @@ void MainWindow::ApplyCommandLine() {
       case Kind::kMaskKeys: SetPbmy(true); break;
       case Kind::kPasteKeys: SetCheckBox1(true); break;
       case Kind::kNoMd5: SetCheckBox2(false); break;
+      case Kind::kAead: SetAead(true, false); break;  // for this start only
       case Kind::kFold:
         // Not stored: the switch holds for this start only.
         sfTag_ = TagBefore(option.value);

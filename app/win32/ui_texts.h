@@ -42,6 +42,10 @@ inline constexpr wchar_t kStatusPanelStart[] =
 
 // Captions.
 inline constexpr wchar_t kLabel2[] = L"请先输入加密的密钥：";
+// Label2 while encryption writes the authenticated container.
+inline constexpr wchar_t kLabel2Aead[] = L"认证加密的密钥：";
+// PopupMenu1's check item.
+inline constexpr wchar_t kAeadItem[] = L"加密时使用认证加密(Argon2id + ChaCha20-Poly1305)";
 inline constexpr wchar_t kLabel1[] = L"请先输入解密的密钥：";
 inline constexpr wchar_t kRgysl[] = L"文件压缩率";
 inline constexpr const wchar_t* kRgyslItems[4] = {L"不压缩", L"快速压缩", L"正常压缩", L"更大压缩"};

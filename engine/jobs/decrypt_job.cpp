@@ -111,7 +111,7 @@ class DecryptJob final : public ReaderEvents {
   void Job(platform::InputFile& file, ContainerSpan span) {
     // A key GBK cannot write has no historical form: such a container is
     // refused rather than read as if no key had been typed.
-    if (in_.decryptKey.empty() && !in_.decryptKeyText.empty() && !in_.selfDecryption && HasContainerHeader(file)) {
+    if (in_.decryptKey.empty() && !in_.decryptKeyText.empty() && (in_.selfDecryption || HasContainerHeader(file))) {
       report_.Log(std::string(kKeyNotGbk) + Subject());
       return Unlock();
     }

@@ -62,14 +62,14 @@ TEST(StoredSettings, MissingKeyReadsNothingAndKeepsTheDesignState) {
   EXPECT_FALSE(s.keyFound);
   EXPECT_TRUE(store.reads.empty());
   EXPECT_FALSE(s.compression || s.windowColor || s.logoColor || s.maskKeys || s.pasteKeys || s.hintShowsKey ||
-               s.md5OnDrop || s.md5ReadMode || s.foldState);
+               s.md5OnDrop || s.md5ReadMode || s.foldState || s.aead);
 }
 
 TEST(StoredSettings, EmptyKeyGivesTheAbsentColumn) {
   MemoryStore store;
   const app::StoredSettings s = app::ReadStoredSettings(store);
   EXPECT_EQ(store.reads, (std::vector<std::string>{"zzll", "ctbjc", "xcys", "pbmy", "ztmy", "bjkxnr", "md5",
-                                                   "md5dqms", "ctsf"}));
+                                                   "md5dqms", "ctsf", "rzjm"}));
   EXPECT_EQ(s.compression, 0);           // "不压缩", not the design's "正常压缩"
   EXPECT_FALSE(s.windowColor);           // design colours stay
   EXPECT_FALSE(s.logoColor);
@@ -79,6 +79,7 @@ TEST(StoredSettings, EmptyKeyGivesTheAbsentColumn) {
   EXPECT_EQ(s.md5OnDrop, true);
   EXPECT_EQ(s.md5ReadMode, 0);
   EXPECT_EQ(s.foldState, 0);
+  EXPECT_EQ(s.aead, false);
   EXPECT_FALSE(s.failed);
 }
 
@@ -87,7 +88,8 @@ TEST(StoredSettings, StoredValuesAndTheirFallBacks) {
   store.values = {{"zzll", StoredValue::Integer(9)},         {"ctbjc", StoredValue::Unreadable()},
                   {"xcys", StoredValue::Integer(0x0000FF)},  {"pbmy", StoredValue::Integer(1)},
                   {"ztmy", StoredValue::Unreadable()},       {"md5", StoredValue::Integer(1)},
-                  {"md5dqms", StoredValue::Unreadable()},    {"ctsf", StoredValue::Integer(4)}};
+                  {"md5dqms", StoredValue::Unreadable()},    {"ctsf", StoredValue::Integer(4)},
+                  {"rzjm", StoredValue::Integer(1)}};
   const app::StoredSettings s = app::ReadStoredSettings(store);
   EXPECT_EQ(s.compression, 2);
   EXPECT_EQ(s.windowColor, app::kSkyBlue);
@@ -98,6 +100,7 @@ TEST(StoredSettings, StoredValuesAndTheirFallBacks) {
   EXPECT_EQ(s.md5OnDrop, false);
   EXPECT_EQ(s.md5ReadMode, 0);
   EXPECT_EQ(s.foldState, 5);
+  EXPECT_EQ(s.aead, true);
 
   store.values = {{"zzll", StoredValue::Unreadable()}, {"xcys", StoredValue::Unreadable()},
                   {"md5dqms", StoredValue::Integer(7)}};
@@ -163,9 +166,9 @@ TEST(Fold, StartStateNeverTheSmallestNorState3) {
 TEST(CommandLine, SwitchesInAnyLetterCaseInTheirOrder) {
   using K = app::CommandLineSwitch::Kind;
   const app::CommandLine line =
-      app::ParseCommandLine({"/YSL1", "/Pbmy", "/ztmy", "/NoMD5", "<<<<", "/ysl3", "/ysl4", "<<<", "<<<<<<"});
+      app::ParseCommandLine({"/YSL1", "/Pbmy", "/ztmy", "/NoMD5", "/RZJM", "<<<<", "/ysl3", "/ysl4", "<<<", "<<<<<<"});
   EXPECT_EQ(line.switches, (std::vector<app::CommandLineSwitch>{
-                               {K::kCompression, 1}, {K::kMaskKeys}, {K::kPasteKeys}, {K::kNoMd5},
+                               {K::kCompression, 1}, {K::kMaskKeys}, {K::kPasteKeys}, {K::kNoMd5}, {K::kAead},
                                {K::kFold, 6}, {K::kCompression, 3}, {K::kFold, 5}}));
 }
 

@@ -163,7 +163,22 @@ void Encrypt(FaultJobTest& t, const std::string& file, int level, const std::str
   engine::TZnZip zip;
   engine::JobWindow w{host, state, zip};
   fs::create_directories(t.Path(folder));
-  engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path(file), key, "", "", level, t.Path(folder), false});
+  engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path(file), key, "", "", level, t.Path(folder), false, {}, {}});
+}
+
+// The authenticated container, compressed in the pipeline, with a small key derivation.
+engine::EncryptJobInput AeadInput(FaultJobTest& t, const std::string& folder) {
+  engine::EncryptJobInput in{t.Path("a.txt"), "", "", "", 2, t.Path(folder), false, {}, "key"};
+  in.aead = {true, {64, 1, 1}, nullptr};
+  return in;
+}
+
+void AeadDecrypt(FaultJobTest& t, engine::JobWindow& w) {
+  engine::DecryptJobInput in;
+  in.source = t.Path("a.jmz");
+  in.decryptKeyText = "key";
+  in.outputFolder = t.Path("out");
+  engine::RunDecryptJob(w, in);
 }
 
 void NoKeyEncrypt(FaultJobTest& t, engine::JobWindow& w) {
@@ -226,23 +241,39 @@ sfx::PackageInfo g_package;  // the package the self-decryption case runs on
 const JobCase kJobs[] = {
     {"Encrypt", [](FaultJobTest& t) { t.Write("a.txt", kPlain); },
      [](FaultJobTest& t, engine::JobWindow& w) {
-       engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path("a.txt"), "key", "", "", 0, t.Path("out"), false});
+       engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path("a.txt"), "key", "", "", 0, t.Path("out"), false, {}, {}});
      },
      "加密文件已完成:", kEncryptFailures},
     {"CompressAndEncrypt", [](FaultJobTest& t) { t.Write("a.txt", kPlain); },
      [](FaultJobTest& t, engine::JobWindow& w) {
-       engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path("a.txt"), "key", "", "", 2, t.Path("out"), false});
+       engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path("a.txt"), "key", "", "", 2, t.Path("out"), false, {}, {}});
      },
      "加密文件已完成:", kEncryptFailures},
     {"CompressOnly", [](FaultJobTest& t) { t.Write("a.txt", kPlain); },
      [](FaultJobTest& t, engine::JobWindow& w) {
-       engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path("a.txt"), "", "", "", 2, t.Path("out"), false});
+       engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path("a.txt"), "", "", "", 2, t.Path("out"), false, {}, {}});
      },
      "进行压缩文件... 已完成:", kEncryptFailures},
     {"Decrypt", [](FaultJobTest& t) { PrepareContainer(t, 0); },
      [](FaultJobTest& t, engine::JobWindow& w) { Decrypt(t, w, "a.jmz"); }, "解密文件已完成:", kDecryptFailures},
     {"DecryptCompressed", [](FaultJobTest& t) { PrepareContainer(t, 2); },
      [](FaultJobTest& t, engine::JobWindow& w) { Decrypt(t, w, "a.jmz"); }, "解密文件已完成:", kDecryptFailures},
+    {"AeadEncrypt", [](FaultJobTest& t) { t.Write("a.txt", kPlain); },
+     [](FaultJobTest& t, engine::JobWindow& w) { engine::RunEncryptJob(w, AeadInput(t, "out")); },
+     "认证加密(Argon2id + ChaCha20-Poly1305)加密文件已完成:", kEncryptFailures},
+    {"AeadDecrypt",
+     [](FaultJobTest& t) {
+       t.Write("a.txt", kPlain);
+       RecordingHost host;
+       engine::JobState state;
+       engine::TZnZip zip;
+       engine::JobWindow w{host, state, zip};
+       fs::create_directories(t.Path("made"));
+       engine::RunEncryptJob(w, AeadInput(t, "made"));
+       fs::remove(t.Path("a.txt"));
+       TakeOnly(t, "made", "a.jmz");
+     },
+     AeadDecrypt, "认证加密格式的文件解密已完成:", kDecryptFailures},
     {"ExpandCompressedOnly",
      [](FaultJobTest& t) {
        t.Write("a.txt", kPlain);

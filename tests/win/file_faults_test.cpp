@@ -55,7 +55,7 @@ std::vector<std::string> Encrypt(const fs::path& source, const fs::path& out) {
   engine::JobState state;
   engine::TZnZip zip;
   engine::JobWindow w{host, state, zip};
-  engine::RunEncryptJob(w, engine::EncryptJobInput{source, "key", "", "", 0, out, false});
+  engine::RunEncryptJob(w, engine::EncryptJobInput{source, "key", "", "", 0, out, false, {}, {}});
   return host.log;
 }
 

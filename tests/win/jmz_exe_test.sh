@@ -31,6 +31,14 @@ cmp photo.jpg back/photo.jpg || fail "photo.jpg differs"
 
 if win decrypt -k 'wrong key' -o back 'out/说明.jmz' >/dev/null; then fail "a wrong key was accepted"; fi
 
+# The authenticated container under Windows alone: round trip, wrong key refused.
+rm -rf out/* back/*
+win encrypt --aead --kdf-memory 8 --kdf-passes 1 -k "$key" -o out photo.jpg >/dev/null
+if win decrypt -k 'wrong key' -o back out/photo.jmz >/dev/null; then fail "a wrong key opened an authenticated container"; fi
+[ -z "$(ls back)" ] || fail "a refused authenticated container left output"
+win decrypt -k "$key" -o back out/photo.jmz >/dev/null
+cmp photo.jpg back/photo.jpg || fail "authenticated container"
+
 for v in 66 56 38 18 11; do
   rm -rf out/* back/*
   win encrypt --format-version "$v" -k "$key" -o out photo.jpg >/dev/null
@@ -47,6 +55,16 @@ if [ -n "$native" ]; then
   "$native" nokey-encrypt -k "$key" -o out photo.jpg >/dev/null
   win nokey-decrypt -k "$key" -o back out/photo.jpg.jmz >/dev/null
   cmp photo.jpg back/photo.jpg || fail "Linux no-key container read by jmz.exe"
+  # Authenticated containers, each way, with a key outside GBK.
+  akey='🔑 密钥'
+  rm -rf out/* back/*
+  win encrypt --aead --kdf-memory 8 --kdf-passes 1 -k "$akey" -l 3 -o out '说明.txt' photo.jpg >/dev/null
+  "$native" decrypt -k "$akey" -o back 'out/说明.jmz' out/photo.jmz >/dev/null
+  cmp '说明.txt' 'back/说明.txt' && cmp photo.jpg back/photo.jpg || fail "jmz.exe authenticated container read by Linux jmz"
+  rm -rf out/* back/*
+  "$native" encrypt --aead --kdf-memory 8 --kdf-passes 1 -k "$akey" -o out photo.jpg >/dev/null
+  win decrypt -k "$akey" -o back out/photo.jmz >/dev/null
+  cmp photo.jpg back/photo.jpg || fail "Linux authenticated container read by jmz.exe"
   echo "cross-checked with $native"
 fi
 echo "jmz.exe: all checks passed"

@@ -153,9 +153,10 @@ TEST_F(LayoutTest, TheThreeContextMenusInOrder) {
       {L"", false}, {L"清空加解密密钥编辑框里的内容", true}, {L"清空剪贴板文本内容(粘贴密钥后用的)", true},
       {L"", false}, {L"粉碎文件(彻底删除文件，慎用)", true}, {L"", false}, {L"注册关联jmz加密文件", true},
       {L"快捷方式增加到文件右键菜单", true}, {L"", false}, {L"清除本程序全部注册表项", true}, {L"", false},
-      {L"帮助...", true}, {L"检查更新...", true}, {L"主页...", true}, {L"", false}, {L"关于...", true}};
+      {L"帮助...", true}, {L"检查更新...", true}, {L"主页...", true}, {L"", false}, {L"关于...", true},
+      {L"", false}, {L"加密时使用认证加密(Argon2id + ChaCha20-Poly1305)", true}};
   HMENU menu1 = primary_->PopupMenu1();
-  ASSERT_EQ(GetMenuItemCount(menu1), 19);
+  ASSERT_EQ(GetMenuItemCount(menu1), 21);
   for (UINT i = 0; i < main.size(); ++i) {
     EXPECT_EQ(MenuCaption(menu1, i), main[i].first) << i;
     const bool separator = GetMenuState(menu1, i, MF_BYPOSITION) & MF_SEPARATOR;

@@ -29,13 +29,13 @@ TEST_F(MenuTest, AboutShowsTheVersionAndAloneNeverRevealsTheHiddenCommands) {
   EXPECT_NE(boxes_.shown[0].text.find(L"星尘 文件(压缩)加密软件"), std::wstring::npos);
   EXPECT_NE(boxes_.shown[0].text.find(L"4.3.5.60"), std::wstring::npos);
   EXPECT_EQ(boxes_.shown[0].flags, 0xF0u);
-  EXPECT_EQ(GetMenuItemCount(primary_->PopupMenu1()), 19);
+  EXPECT_EQ(GetMenuItemCount(primary_->PopupMenu1()), 21);
   EXPECT_LT(primary_->HiddenClickCount(), 6);
 }
 
 TEST_F(MenuTest, SixCountedClicksRevealTheHiddenCommandsAndTheTwelfthHidesThem) {
   for (int i = 0; i < 5; ++i) Command(Primary(), kIdSiteLeft, STN_CLICKED);
-  EXPECT_EQ(GetMenuItemCount(primary_->PopupMenu1()), 19);
+  EXPECT_EQ(GetMenuItemCount(primary_->PopupMenu1()), 21);
   ASSERT_EQ(shell_.opened.size(), 5u);
   EXPECT_EQ(shell_.opened[0].target, L"http://xc.test/");
   EXPECT_EQ(shell_.opened[0].verb, L"open");
@@ -47,16 +47,16 @@ TEST_F(MenuTest, SixCountedClicksRevealTheHiddenCommandsAndTheTwelfthHidesThem) 
   EXPECT_EQ(shell_.opened.back().target, L"http://xcjm.test/");
   EXPECT_EQ(primary_->HiddenClickCount(), 6);
   HMENU menu = primary_->PopupMenu1();
-  ASSERT_EQ(GetMenuItemCount(menu), 22);
+  ASSERT_EQ(GetMenuItemCount(menu), 24);
   EXPECT_EQ(MenuCaption(menu, 0), L"创建不保存密钥的加密文件");
   EXPECT_EQ(MenuCaption(menu, 1), L"解密不保存密钥的加密文件");
   EXPECT_TRUE(GetMenuState(menu, 2, MF_BYPOSITION) & MF_SEPARATOR);
   EXPECT_EQ(MenuCaption(menu, 3), L"文件(用内存流)16进制查看(编辑修改)");
   for (int i = 0; i < 5; ++i) Command(Primary(), kIdSiteLeft, STN_CLICKED);
-  EXPECT_EQ(GetMenuItemCount(menu), 22);
+  EXPECT_EQ(GetMenuItemCount(menu), 24);
   Command(Primary(), kIdSiteLeft, STN_CLICKED);  // the twelfth
   EXPECT_EQ(primary_->HiddenClickCount(), 0);
-  EXPECT_EQ(GetMenuItemCount(menu), 19);
+  EXPECT_EQ(GetMenuItemCount(menu), 21);
   EXPECT_EQ(MenuCaption(menu, 0), L"文件(用内存流)16进制查看(编辑修改)");
 }
 
@@ -89,7 +89,7 @@ TEST_F(MenuTest, ALogoClickShowsTheMainMenuBesideTheWindow) {
 
 TEST_F(MenuTest, NoSavedKeyBatchesRunEveryFileOnOneWorker) {
   for (int i = 0; i < 6; ++i) Command(Primary(), kIdSiteLeft, STN_CLICKED);
-  ASSERT_EQ(GetMenuItemCount(primary_->PopupMenu1()), 22);
+  ASSERT_EQ(GetMenuItemCount(primary_->PopupMenu1()), 24);
   // Empty key: a notice, no dialog.
   Command(Primary(), kIdNoKeyEncrypt);
   ASSERT_EQ(boxes_.shown.size(), 1u);

@@ -3,7 +3,9 @@
 #  - payload throughput of `jmz encrypt --aead` and `jmz decrypt` on one file
 #    (1 GiB by default) with the key derivation at its smallest, beside `cp`,
 #    `age -r` (an X25519 recipient: no key derivation) and
-#    `gpg --symmetric --cipher-algo AES256 --compress-algo none`; the commands
+#    `gpg --symmetric --cipher-algo AES256 --compress-algo none`, and a plain
+#    read-write loop (`dd bs=4M`, the ceiling of any tool that passes the
+#    bytes through its own buffers; `cp` copies inside the kernel); the commands
 #    take turns round by round and each keeps its best time;
 #  - the key derivation at the written parameters (Argon2id, 256 MiB, 3 passes)
 #    beside `argon2 -id -t 3 -k 262144 -p 1`, and a batch of 100 small files,
@@ -38,7 +40,7 @@ gpg --batch --quiet --pinentry-mode loopback --passphrase "$key" --symmetric --c
   --compress-algo none -o "$work/enc0/data.gpg" "$work/data.bin"
 cat "$work/data.bin" "$work/enc0/"* > /dev/null
 
-names=(cp jmz-encrypt jmz-decrypt age-encrypt age-decrypt gpg-encrypt gpg-decrypt)
+names=(cp dd jmz-encrypt jmz-decrypt age-encrypt age-decrypt gpg-encrypt gpg-decrypt)
 declare -A best
 run() {  # one timed run of $1, its output removed before and after
   rm -rf "$work/out"
@@ -48,6 +50,7 @@ run() {  # one timed run of $1, its output removed before and after
   t0=$(date +%s.%N)
   case $1 in
     cp) cp "$work/data.bin" "$work/out/copy.bin" ;;
+    dd) dd if="$work/data.bin" of="$work/out/dd.bin" bs=4M status=none ;;
     jmz-encrypt) "$jmz" encrypt --aead "${small[@]}" -k "$key" -o "$work/out" "$work/data.bin" >/dev/null ;;
     jmz-decrypt) "$jmz" decrypt -k "$key" -o "$work/out" "$work/enc0/data.jmz" >/dev/null ;;
     age-encrypt) age -r "$recipient" -o "$work/out/data.age" "$work/data.bin" ;;
@@ -70,6 +73,7 @@ t_cp=${best[cp]}
 report() { printf '%-44s %7.3f s  %8.1f MiB/s  %5.2fx cp\n' "$1" "$2" "$(echo "$mib / $2" | bc -l)" "$(echo "$t_cp / $2" | bc -l)"; }
 echo "file: $mib MiB, warm page cache, $(nproc) cores, best of $rounds alternating rounds"
 report "cp" "${best[cp]}"
+report "dd bs=4M (plain read-write loop)" "${best[dd]}"
 report "jmz encrypt --aead (KDF 1 MiB, 1 pass)" "${best[jmz-encrypt]}"
 report "jmz decrypt (authenticated)" "${best[jmz-decrypt]}"
 report "age -r (X25519, no KDF)" "${best[age-encrypt]}"

@@ -16,16 +16,17 @@ std::size_t BatchChunks(std::size_t chunkSize, unsigned workers) {
 
 ChunkSealSink::ChunkSealSink(platform::ByteSink& out, ByteSpan payloadKey, unsigned chunkExponent)
     : out_(out), chunkSize_(std::size_t{1} << chunkExponent), workers_(payloadKey) {
-  const std::size_t batch = BatchChunks(chunkSize_, workers_.Count());
-  plain_.resize(batch * chunkSize_);
-  sealed_.resize(batch * (chunkSize_ + kTagSize));
+  // The buffers grow with the stream, so a small file costs little memory.
+  capacity_ = BatchChunks(chunkSize_, workers_.Count()) * chunkSize_;
 }
 
 void ChunkSealSink::Write(const void* data, std::size_t size) {
   const auto* p = static_cast<const std::uint8_t*>(data);
   while (size > 0) {
     // A full batch goes only now that more bytes follow: none of it is last.
-    if (held_ == plain_.size()) SealHeld(false);
+    if (held_ == capacity_) SealHeld(false);
+    if (held_ + size > plain_.size() && plain_.size() < capacity_)
+      plain_.resize(std::min(capacity_, std::max(held_ + size, 2 * plain_.size())));
     const std::size_t n = std::min(size, plain_.size() - held_);
     std::memcpy(plain_.data() + held_, p, n);
     held_ += n;
@@ -43,6 +44,7 @@ void ChunkSealSink::SealHeld(bool final) {
   const std::size_t count = (held_ + chunkSize_ - 1) / chunkSize_;
   const std::uint64_t first = next_;
   const std::size_t held = held_;
+  if (sealed_.size() < held + count * kTagSize) sealed_.resize(held + count * kTagSize);
   workers_.ForEach(count, [&](ChunkCipher& cipher, std::size_t i) {
     const std::size_t size = std::min(chunkSize_, held - i * chunkSize_);
     cipher.Seal(first + i, final && i + 1 == count, plain_.data() + i * chunkSize_, size,
@@ -62,7 +64,8 @@ ChunkResult OpenChunks(platform::ByteSource& source, std::uint64_t length, ByteS
   const std::uint64_t chunks = (length + stored - 1) / stored;
 
   ChunkWorkers workers(payloadKey);
-  const std::size_t batch = BatchChunks(chunkSize, workers.Count());
+  const std::size_t batch =
+      static_cast<std::size_t>(std::min<std::uint64_t>(BatchChunks(chunkSize, workers.Count()), chunks));
   Bytes in(batch * stored);
   Bytes out(batch * chunkSize);
   std::vector<ChunkResult> results(batch);

@@ -27,7 +27,8 @@ class ChunkSealSink final : public platform::ByteSink {
   platform::ByteSink& out_;
   const std::size_t chunkSize_;
   ChunkWorkers workers_;
-  Bytes plain_;    // the held batch
+  std::size_t capacity_;  // a batch of plaintext
+  Bytes plain_;           // the held batch
   std::size_t held_ = 0;
   Bytes sealed_;
   std::uint64_t next_ = 0;  // index of the first held chunk

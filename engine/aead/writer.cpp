@@ -1,5 +1,6 @@
 #include "engine/aead/writer.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "engine/aead/chunk_stream.h"
@@ -46,7 +47,7 @@ bool EncryptStream(platform::ByteSource& plain, platform::ByteSink& out, const W
   const std::uint64_t start = plain.Position();
   const std::uint64_t total = plain.Size() - start;
   ContainerWriter writer(out, options, master, total);
-  Bytes buffer(std::size_t{4} << 20);
+  Bytes buffer(static_cast<std::size_t>(std::clamp<std::uint64_t>(total, 1, std::uint64_t{4} << 20)));
   std::uint64_t done = 0;
   while (done < total) {
     if (!monitor.running) return false;

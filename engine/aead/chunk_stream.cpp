@@ -15,7 +15,7 @@ std::size_t BatchChunks(std::size_t chunkSize, unsigned workers) {
 }  // namespace
 
 ChunkSealSink::ChunkSealSink(platform::ByteSink& out, ByteSpan payloadKey, unsigned chunkExponent)
-    : out_(out), chunkSize_(std::size_t{1} << chunkExponent), workers_(payloadKey) {
+    : chunkSize_(std::size_t{1} << chunkExponent), workers_(payloadKey), writer_(out) {
   // The buffers grow with the stream, so a small file costs little memory.
   capacity_ = BatchChunks(chunkSize_, workers_.Count()) * chunkSize_;
 }
@@ -38,19 +38,20 @@ void ChunkSealSink::Write(const void* data, std::size_t size) {
 void ChunkSealSink::Finish() {
   if (held_ == 0) throw std::logic_error("an empty chunk stream");
   SealHeld(true);
+  writer_.Flush();
 }
 
 void ChunkSealSink::SealHeld(bool final) {
   const std::size_t count = (held_ + chunkSize_ - 1) / chunkSize_;
   const std::uint64_t first = next_;
   const std::size_t held = held_;
-  if (sealed_.size() < held + count * kTagSize) sealed_.resize(held + count * kTagSize);
+  std::uint8_t* sealed = writer_.Take(held + count * kTagSize);
   workers_.ForEach(count, [&](ChunkCipher& cipher, std::size_t i) {
     const std::size_t size = std::min(chunkSize_, held - i * chunkSize_);
     cipher.Seal(first + i, final && i + 1 == count, plain_.data() + i * chunkSize_, size,
-                sealed_.data() + i * (chunkSize_ + kTagSize));
+                sealed + i * (chunkSize_ + kTagSize));
   });
-  out_.Write(sealed_.data(), held + count * kTagSize);
+  writer_.Submit(held + count * kTagSize);
   next_ += count;
   held_ = 0;
 }
@@ -96,10 +97,12 @@ ChunkResult OpenChunks(platform::ByteSource& source, std::uint64_t length, ByteS
         results[i] = ChunkResult::kDamaged;
       }
     });
-    for (std::size_t i = 0; i < count; ++i) {
-      if (results[i] != ChunkResult::kDone) return results[i];
-      plain.Write(out.data() + i * chunkSize, sizes[i]);
-    }
+    // The verified chunks lie end to end (only the file's last one can be
+    // short): they go on in one piece, up to the first that failed.
+    std::size_t verified = 0, bytesVerified = 0;
+    while (verified < count && results[verified] == ChunkResult::kDone) bytesVerified += sizes[verified++];
+    plain.Write(out.data(), bytesVerified);
+    if (verified < count) return results[verified];
     done += bytes;
     if (monitor.advance) monitor.advance(done, bytes);
   }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "engine/aead/background_writer.h"
 #include "engine/aead/chunk_workers.h"
 #include "engine/cipher/body_pump.h"
 #include "platform/stream.h"
@@ -11,26 +12,28 @@
 namespace engine::aead {
 
 // Cuts the stream written into it into chunks, seals a batch of them at
-// once on every core and writes them in order. The last chunk is known only
-// at Finish, so a full batch is held until more bytes arrive.
+// once on every core and writes them in order, each batch on a thread of
+// its own while the next one fills. The last chunk is known only at
+// Finish, so a full batch is held until more bytes arrive.
 class ChunkSealSink final : public platform::ByteSink {
  public:
   ChunkSealSink(platform::ByteSink& out, ByteSpan payloadKey, unsigned chunkExponent);
   void Write(const void* data, std::size_t size) override;
-  // Seals what is held, the last chunk flagged. The stream must not be empty.
+  // Seals what is held, the last chunk flagged, and waits until all is
+  // written. The stream must not be empty. Write errors come from Write or
+  // from here.
   void Finish();
   std::uint64_t Chunks() const { return next_; }
 
  private:
   void SealHeld(bool final);
 
-  platform::ByteSink& out_;
   const std::size_t chunkSize_;
   ChunkWorkers workers_;
+  BackgroundWriter writer_;
   std::size_t capacity_;  // a batch of plaintext
   Bytes plain_;           // the held batch
   std::size_t held_ = 0;
-  Bytes sealed_;
   std::uint64_t next_ = 0;  // index of the first held chunk
 };
 

@@ -1,5 +1,6 @@
 #include "engine/jobs/aead_jobs.h"
 
+#include "engine/aead/background_writer.h"
 #include "engine/aead/reader.h"
 #include "engine/aead/writer.h"
 #include "engine/jobs/aead_texts.h"
@@ -155,7 +156,12 @@ bool DecryptAead(AeadJobContext& job, platform::ByteSource& source, const AeadDe
   job.progress.Init(r.span.size);
   BodyMonitor monitor = Monitor(job);
   aead::Metadata record;
-  failure = aead::ReadContent(source, r.span.start, r.span.size, opened, out, monitor, record);
+  {
+    // The plaintext goes to the file while the next chunks are opened.
+    aead::BackgroundWriter background(out);
+    failure = aead::ReadContent(source, r.span.start, r.span.size, opened, background, monitor, record);
+    if (failure == aead::Failure::kNone) background.Flush();
+  }
   if (failure == aead::Failure::kStopped || !job.running) return false;
   if (failure != aead::Failure::kNone) {
     out.Discard();

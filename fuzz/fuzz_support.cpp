@@ -148,6 +148,27 @@ bool IsUtf8(std::string_view text) {
   return true;
 }
 
+void RunDecryptJobOn(std::string_view bytes, engine::DecryptJobInput input) {
+  RunFolder& run = RunFolder::Get();
+  run.Reset();
+  const fs::path source = run.Put("sample.jmz", bytes);
+  testing_support::RecordingHost host;
+  host.answers = {true};  // try a newer version's container
+  engine::JobState state;
+  engine::TZnZip zip;
+  engine::JobWindow window{host, state, zip};
+  input.source = source;
+  input.outputFolder = run.out;
+
+  const TimeBound bound(kJobBound);
+  engine::RunDecryptJob(window, input);
+  bound.Check("the decryption job");
+
+  CheckJobOutcome(run, source, bytes, LogHas(host, "已完成"));
+  CheckControlsUnlocked(host);
+  Check(!state.decryptActive && !state.plainDecompress, "the job cleared its flags");
+}
+
 std::string SeedKey() { return *platform::Utf8ToGbk("种子密钥seed"); }
 
 }  // namespace fuzz

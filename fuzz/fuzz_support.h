@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/jobs/decrypt_job.h"
 #include "tests/native/recording_host.h"
 
 namespace fuzz {
@@ -67,6 +68,11 @@ class TimeBound {
 };
 
 inline constexpr std::chrono::seconds kJobBound{10};
+
+// Runs the decryption job on the input `bytes`, put in src/ as sample.jmz,
+// with the key and batch of `input` (its source and folder are set here),
+// within the job bound, and checks what it leaves, its controls and flags.
+void RunDecryptJobOn(std::string_view bytes, engine::DecryptJobInput input);
 
 // Opens `container` with `key` and deciphers its body; empty when it does
 // not open or the body cannot be read to its end.

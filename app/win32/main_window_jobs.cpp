@@ -11,6 +11,7 @@
 #include "app/win32/main_window.h"
 #include "app/win32/main_window_ids.h"
 #include "app/win32/ui_texts.h"
+#include "engine/aead/secret.h"
 #include "engine/jobs/decrypt_job.h"
 #include "engine/jobs/encrypt_job.h"
 #include "engine/jobs/nokey_jobs.h"
@@ -259,7 +260,13 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files) {
         input.offerOldVersions = target->hiddenClickCount_ > kOldVersionClicks;
         input.aead = aead;
         input.encryptKeyText = platform::Narrow(encryptText);
-        started = target->StartWorker([target, input] { engine::RunEncryptJob(target->jobWindow_, input); });
+        started = target->StartWorker([target, input]() mutable {
+          engine::RunEncryptJob(target->jobWindow_, input);
+          // The worker's copies of the keys go with the job.
+          engine::aead::WipeContainer(input.encryptKey);
+          engine::aead::WipeContainer(input.encryptKeyText);
+          engine::aead::WipeContainer(input.decryptKey);
+        });
       } else if (button == kIdButton6) {
         started = target->StartSfxCreate(file, outputFolder);
       } else {
@@ -269,7 +276,11 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files) {
         input.decryptKeyText = platform::Narrow(decryptText);
         input.aeadBatch = aead.batch;
         input.outputFolder = outputFolder;
-        started = target->StartWorker([target, input] { engine::RunDecryptJob(target->jobWindow_, input); });
+        started = target->StartWorker([target, input]() mutable {
+          engine::RunDecryptJob(target->jobWindow_, input);
+          engine::aead::WipeContainer(input.decryptKey);
+          engine::aead::WipeContainer(input.decryptKeyText);
+        });
       }
       if (!started) throw std::runtime_error("the window cannot start a job");
       PumpFor(encrypting ? 33 : 66);

@@ -9,6 +9,7 @@
 #include "app/win32/main_window.h"
 #include "app/win32/main_window_ids.h"
 #include "app/win32/ui_texts.h"
+#include "engine/aead/secret.h"
 #include "engine/jobs/output_names.h"
 #include "platform/file.h"
 #include "platform/paths.h"
@@ -122,7 +123,11 @@ void MainWindow::Button7Click() {
     if (!saved || closing_) return;
     const sfx::SelfDecryptInput input{OwnProgram(), package_, std::filesystem::path(saved->path), *key,
                                       platform::Narrow(KeyText(kIdJm2))};
-    if (!StartWorker([this, input] { sfx::SelfDecrypt(jobWindow_, input); }))
+    if (!StartWorker([this, input]() mutable {
+          sfx::SelfDecrypt(jobWindow_, input);
+          engine::aead::WipeContainer(input.decryptKey);
+          engine::aead::WipeContainer(input.decryptKeyText);
+        }))
       throw std::runtime_error("the window cannot start a job");
   } catch (const std::exception&) {
     state_.decryptActive = false;

@@ -8,52 +8,13 @@
 #include <set>
 
 #include "cli/jmz.h"
+#include "jmz_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status;
-  std::string out;
-};
-
-class JmzTest : public testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("xcjm-cli-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "out");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  Outcome Jmz(std::vector<std::string> args) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int status = cli::RunJmz(args);
-    Outcome r{status, testing::internal::GetCapturedStdout()};
-    testing::internal::GetCapturedStderr();
-    return r;
-  }
-
-  std::string P(const std::string& name) const { return (dir_ / fs::u8path(name)).lexically_normal().string(); }
-
-  void Write(const std::string& name, const std::string& bytes) { std::ofstream(P(name), std::ios::binary) << bytes; }
-
-  std::string Read(const std::string& name) const {
-    std::ifstream in(P(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  std::vector<std::string> Names(const std::string& sub) const {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_ / sub)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  fs::path dir_;
-};
+using JmzTest = testing_support::JmzFixture;
 
 std::string Bytes(std::size_t n, unsigned seed) {
   std::string s(n, '\0');

@@ -121,7 +121,7 @@ void MainWindow::Button7Click() {
     FileDialogRequest request{kSelfDecryptTitle, text::kAllFilesFilter, 1, suggested.wstring()};
     const std::optional<SavedFile> saved = group_.services.dialogs.SaveFile(Handle(), request);
     if (!saved || closing_) return;
-    const sfx::SelfDecryptInput input{OwnProgram(), package_, std::filesystem::path(saved->path), *key,
+    sfx::SelfDecryptInput input{OwnProgram(), package_, std::filesystem::path(saved->path), *key,
                                       platform::Narrow(KeyText(kIdJm2))};
     if (!StartWorker([this, input]() mutable {
           sfx::SelfDecrypt(jobWindow_, input);

@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& a : arguments) {
     const std::string lower = app::AsciiLower(a);
     expected += (lower.size() == 5 && StartsLower(a, "/ysl") && lower[4] >= '0' && lower[4] <= '3') || lower == "/pbmy" ||
-                lower == "/ztmy" || lower == "/nomd5" || lower == "<<<" || lower == "<<<<" || lower == "<<<<<";
+                lower == "/ztmy" || lower == "/nomd5" || lower == "/rzjm" || lower == "<<<" || lower == "<<<<" || lower == "<<<<<";
     expected += StartsLower(a, "color");
   }
   fuzz::Check(line.switches.size() == expected, "one switch per switch argument");

@@ -43,8 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::MemorySource again(std::vector<std::uint8_t>(data, data + size));
   const engine::ContainerInfo what = engine::InspectContainer(again);
   const bool saveKey = what.kind == engine::ContainerInfo::Kind::kSaveKey;
-  fuzz::Check((a != sfx::Acceptance::kNotRecognised) == saveKey, "packing accepts exactly the save-key containers");
-  fuzz::Check((a == sfx::Acceptance::kNewerVersion) == (saveKey && what.version > 70),
+  // An authenticated container is packed when its header reads as one this
+  // program knows, or as a newer version's.
+  const bool aead = what.kind == engine::ContainerInfo::Kind::kAead;
+  const bool aeadNewer = aead && what.aeadCheck == engine::aead::HeaderCheck::kNewerVersion;
+  const bool aeadReadable = aead && (what.aeadCheck == engine::aead::HeaderCheck::kValid || aeadNewer);
+  fuzz::Check((a != sfx::Acceptance::kNotRecognised) == (saveKey || aeadReadable),
+              "packing accepts exactly the save-key and the readable authenticated containers");
+  fuzz::Check((a == sfx::Acceptance::kNewerVersion) == ((saveKey && what.version > 70) || aeadNewer),
               "packing tells a newer version's container apart");
   return 0;
 }

@@ -157,13 +157,20 @@ TEST_P(FaultJobTest, EveryFailedCallEndsInAReportAndLeavesNothing) {
 // The inputs, made by the jobs themselves before any fault is armed.
 const std::string kPlain = Content(300 << 10, 7);
 
-void Encrypt(FaultJobTest& t, const std::string& file, int level, const std::string& key, const std::string& folder) {
+// Runs `job` on a window of its own: how the inputs are made, no fault armed.
+void RunAside(const std::function<void(engine::JobWindow&)>& job) {
   RecordingHost host;
   engine::JobState state;
   engine::TZnZip zip;
   engine::JobWindow w{host, state, zip};
+  job(w);
+}
+
+void Encrypt(FaultJobTest& t, const std::string& file, int level, const std::string& key, const std::string& folder) {
   fs::create_directories(t.Path(folder));
-  engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path(file), key, "", "", level, t.Path(folder), false, {}, {}});
+  RunAside([&](engine::JobWindow& w) {
+    engine::RunEncryptJob(w, engine::EncryptJobInput{t.Path(file), key, "", "", level, t.Path(folder), false, {}, {}});
+  });
 }
 
 // The authenticated container, compressed in the pipeline, with a small key derivation.
@@ -264,12 +271,8 @@ const JobCase kJobs[] = {
     {"AeadDecrypt",
      [](FaultJobTest& t) {
        t.Write("a.txt", kPlain);
-       RecordingHost host;
-       engine::JobState state;
-       engine::TZnZip zip;
-       engine::JobWindow w{host, state, zip};
        fs::create_directories(t.Path("made"));
-       engine::RunEncryptJob(w, AeadInput(t, "made"));
+       RunAside([&](engine::JobWindow& w) { engine::RunEncryptJob(w, AeadInput(t, "made")); });
        fs::remove(t.Path("a.txt"));
        TakeOnly(t, "made", "a.jmz");
      },

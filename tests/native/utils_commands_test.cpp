@@ -7,41 +7,19 @@
 #include <fstream>
 
 #include "cli/jmz.h"
+#include "jmz_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status;
-  std::string out;
-};
-
-class JmzUtilsTest : public testing::Test {
+class JmzUtilsTest : public testing_support::JmzFixture {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("xcjm-utils-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  Outcome Jmz(std::vector<std::string> args) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int status = cli::RunJmz(args);
-    Outcome r{status, testing::internal::GetCapturedStdout()};
-    testing::internal::GetCapturedStderr();
-    return r;
-  }
-
-  std::string P(const std::string& name) const { return (dir_ / fs::u8path(name)).string(); }
-  std::string Write(const std::string& name, const std::string& bytes) {
-    std::ofstream(P(name), std::ios::binary) << bytes;
+  // Writes the file and gives its path.
+  std::string Put(const std::string& name, const std::string& bytes) {
+    Write(name, bytes);
     return P(name);
   }
-
-  fs::path dir_;
 };
 
 struct Vector {
@@ -62,7 +40,7 @@ TEST_F(JmzUtilsTest, Md5PrintsMd5sumLinesInFileOrderInEveryMode) {
   std::string expected;
   std::vector<std::string> files;
   for (const Vector& v : kVectors) {
-    files.push_back(Write(v.name, v.bytes));
+    files.push_back(Put(v.name, v.bytes));
     expected += std::string(v.digest) + "  " + files.back() + "\n";
   }
   for (const char* mode : {"auto", "map", "stream"}) {
@@ -75,7 +53,7 @@ TEST_F(JmzUtilsTest, Md5PrintsMd5sumLinesInFileOrderInEveryMode) {
 }
 
 TEST_F(JmzUtilsTest, Md5ListPrintsTheWindowsLogLines) {
-  const std::string empty = Write("空", ""), abc = Write("abc", "abc");
+  const std::string empty = Put("空", ""), abc = Put("abc", "abc");
   const Outcome r = Jmz({"md5", "--list", abc, empty, dir_.string()});
   EXPECT_EQ(r.status, 1);  // the empty file and the folder have no digest
   EXPECT_EQ(r.out, "  " + abc + " -> MD5:\n900150983CD24FB0D6963F7D28E17F72\n  取消效验：" + empty +
@@ -83,20 +61,20 @@ TEST_F(JmzUtilsTest, Md5ListPrintsTheWindowsLogLines) {
 }
 
 TEST_F(JmzUtilsTest, Md5CheckReportsEachLineAndFailsWhenOneDoes) {
-  const std::string abc = Write("abc", "abc"), message = Write("消息", "message digest");
-  const std::string list = Write("list.md5", "900150983CD24FB0D6963F7D28E17F72  " + abc + "\r\n" +
+  const std::string abc = Put("abc", "abc"), message = Put("消息", "message digest");
+  const std::string list = Put("list.md5", "900150983CD24FB0D6963F7D28E17F72  " + abc + "\r\n" +
                                                  "f96b697d7cb7938d525a2f31aaf161d0 *" + message + "\n" +
                                                  "00000000000000000000000000000000  " + abc + "\n" +
                                                  "900150983cd24fb0d6963f7d28e17f72  " + P("gone") + "\n");
   const Outcome r = Jmz({"md5", "-c", list});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, abc + ": OK\n" + message + ": OK\n" + abc + ": FAILED\n" + P("gone") + ": FAILED\n");
-  EXPECT_EQ(Jmz({"md5", "-c", Write("good.md5", "900150983cd24fb0d6963f7d28e17f72  " + abc + "\n")}).status, 0);
+  EXPECT_EQ(Jmz({"md5", "-c", Put("good.md5", "900150983cd24fb0d6963f7d28e17f72  " + abc + "\n")}).status, 0);
 }
 
 TEST_F(JmzUtilsTest, ShredYesRemovesRegularFilesAndNeverFollowsALink) {
-  const std::string file = Write("粉碎", std::string(70000, 'x'));
-  const std::string target = Write("target", "keep");
+  const std::string file = Put("粉碎", std::string(70000, 'x'));
+  const std::string target = Put("target", "keep");
   fs::create_symlink(target, P("link"));
   const Outcome r = Jmz({"shred", "--yes", file, P("link")});
   EXPECT_EQ(r.status, 1);
@@ -111,7 +89,7 @@ TEST_F(JmzUtilsTest, ShredYesRemovesRegularFilesAndNeverFollowsALink) {
 
 TEST_F(JmzUtilsTest, ShredWithoutATerminalOrYesChangesNothing) {
   if (isatty(STDIN_FILENO)) GTEST_SKIP() << "standard input is a terminal";
-  const std::string file = Write("f", "data");
+  const std::string file = Put("f", "data");
   EXPECT_EQ(Jmz({"shred", file}).status, 2);
   EXPECT_TRUE(fs::exists(file));
 }

@@ -47,11 +47,15 @@ std::filesystem::path PackageCandidate(const std::filesystem::path& folder, cons
 }
 
 bool IsDamagedName(const std::string& gbkName) {
-  if (gbkName.empty() || !platform::GbkToUtf8(gbkName)) return true;
-  for (unsigned char c : gbkName)
+  const std::optional<std::string> utf8 = gbkName.empty() ? std::nullopt : platform::GbkToUtf8(gbkName);
+  if (!utf8) return true;
+  // Characters, not GBK bytes: the second byte of a double-byte character
+  // may be 0x5C (a backslash) or 0x7C (a bar) in a good Chinese name. In
+  // UTF-8 every byte below 0x80 is a character of its own.
+  for (unsigned char c : *utf8)
     if (c < 0x20 || c == 0x7F || std::string_view("?*/\\:<>|\"").find(static_cast<char>(c)) != std::string_view::npos)
       return true;
-  const char last = gbkName.back();
+  const char last = utf8->back();
   if (last == '.' || last == ' ') return true;
   return IsReservedDevice(gbkName);
 }

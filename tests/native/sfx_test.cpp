@@ -5,6 +5,7 @@
 #include "engine/jobs/encrypt_job.h"
 #include "sfx_fixture.h"
 #include "platform/stream.h"
+#include "platform/text.h"
 #include "sfx/create_job.h"
 #include "sfx/detect.h"
 #include "sfx/image_length.h"
@@ -48,6 +49,13 @@ TEST(PackageNamesTest, DamagedNames) {
     EXPECT_TRUE(sfx::IsDamagedName(bad)) << bad;
   EXPECT_FALSE(sfx::IsDamagedName("report.jmz"));
   EXPECT_EQ(sfx::UsableCarriedName("a:b.jmz"), "乱名(被破坏,有错误).jmz");
+  // Chinese names whose GBK bytes hold 0x5C or 0x7C inside a character are good names.
+  for (const char* good : {"乗.jmz", "亅亅.jmz", "昞 报告.jmz"}) {
+    const std::string gbk = *platform::Utf8ToGbk(good);
+    EXPECT_NE(gbk.find_first_of("\\|"), std::string::npos) << good;
+    EXPECT_FALSE(sfx::IsDamagedName(gbk)) << good;
+    EXPECT_EQ(sfx::UsableCarriedName(gbk), good);
+  }
 }
 
 TEST(ImageLengthTest, Pe32AndPe32PlusEndAtTheirLastSectionOrCertificate) {

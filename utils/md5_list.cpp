@@ -1,9 +1,9 @@
 #include "utils/md5_list.h"
 
-#include <fstream>
 #include <system_error>
 
 #include "platform/paths.h"
+#include "platform/staged_output.h"
 #include "platform/text.h"
 
 namespace utils {
@@ -51,22 +51,17 @@ bool SaveList(const std::filesystem::path& chosen, const std::vector<std::string
   const std::optional<std::string> bytes = SavedListBytes(items);
   if (!bytes) return false;
   const std::filesystem::path target = SavedListPath(chosen);
-  std::filesystem::path temporary = target;
-  temporary += ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
-    out.close();
-    if (!out) {
-      std::error_code ec;
-      std::filesystem::remove(temporary, ec);
-      return false;
-    }
+  const std::filesystem::path folder = target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
+  // A fresh temporary name of its own (never an existing file's), which
+  // replaces the target only when complete; a failed replace is a failure.
+  try {
+    platform::StagedOutput out(folder);
+    out.Write(bytes->data(), bytes->size());
+    out.CommitReplacing(target);
+    return true;
+  } catch (const platform::IoError&) {
+    return false;
   }
-  std::error_code ec;
-  std::filesystem::rename(temporary, target, ec);
-  if (ec) std::filesystem::remove(temporary, ec);
-  return !ec;
 }
 
 }  // namespace utils

@@ -22,6 +22,26 @@ TEST(MD5List, SavedListIsGbkWithCrLfAndTxtExtension) {
   fs::remove_all(dir);
 }
 
+TEST(MD5List, AFailedReplaceIsAFailureAndNoOtherFileIsTouched) {
+  const fs::path dir = fs::temp_directory_path() / ("md5fail-" + std::to_string(::getpid()));
+  fs::create_directories(dir / "list.txt");  // a folder where the list would go: the replace fails
+  std::ofstream(dir / "list.txt" / "inside") << "x";
+  std::ofstream(dir / "list.txt.part", std::ios::binary) << "someone's file";
+  EXPECT_FALSE(utils::SaveList(dir / "list.log", {"line"}));
+  EXPECT_TRUE(fs::is_directory(dir / "list.txt"));
+  std::ifstream part(dir / "list.txt.part", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(part), {}), "someone's file");
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++entries;
+  EXPECT_EQ(entries, 2u);  // no temporary left behind
+
+  // A save beside that file works and leaves it as it was.
+  EXPECT_TRUE(utils::SaveList(dir / "other.log", {"line"}));
+  std::ifstream again(dir / "list.txt.part", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), "someone's file");
+  fs::remove_all(dir);
+}
+
 TEST(MD5List, VerifyLines) {
   const fs::path dir = fs::temp_directory_path() / ("md5lines-" + std::to_string(::getpid()));
   fs::create_directories(dir);

@@ -33,7 +33,9 @@ class InputFile final : public ByteSource {
 class OutputFile final : public ByteSink {
  public:
   // Empty when `path` already exists; throws IoError for other failures.
-  static std::optional<OutputFile> CreateNew(const std::filesystem::path& path);
+  // `ownerOnly`: no other user may read it (intermediates in the shared
+  // temporary folder; Windows' per-user temporary folder already is private).
+  static std::optional<OutputFile> CreateNew(const std::filesystem::path& path, bool ownerOnly = false);
   OutputFile(OutputFile&& other) noexcept;
   OutputFile& operator=(OutputFile&& other) noexcept;
   ~OutputFile() override;

@@ -18,10 +18,10 @@ std::filesystem::path TemporaryName(const std::filesystem::path& folder) {
 
 }  // namespace
 
-StagedOutput::StagedOutput(const std::filesystem::path& folder) {
+StagedOutput::StagedOutput(const std::filesystem::path& folder, bool ownerOnly) {
   for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
     temporary_ = TemporaryName(folder);
-    file_ = OutputFile::CreateNew(temporary_);
+    file_ = OutputFile::CreateNew(temporary_, ownerOnly);
   }
   if (!file_) throw IoError("cannot create a temporary file in " + folder.string());
 }

@@ -19,8 +19,9 @@ class StagedOutput final : public ByteSink {
   // Proposes the n-th name to try (n = 0, 1, 2, ...).
   using NameCandidate = std::function<std::filesystem::path(unsigned n)>;
 
-  // Creates the temporary file in `folder`; throws IoError.
-  explicit StagedOutput(const std::filesystem::path& folder);
+  // Creates the temporary file in `folder`; throws IoError. `ownerOnly` as
+  // for OutputFile::CreateNew: for intermediates that hold a file's content.
+  explicit StagedOutput(const std::filesystem::path& folder, bool ownerOnly = false);
   ~StagedOutput() override;  // discards unless committed
   StagedOutput(const StagedOutput&) = delete;
   StagedOutput& operator=(const StagedOutput&) = delete;

@@ -129,7 +129,7 @@ std::filesystem::path FolderOf(const std::filesystem::path& file) {
 
 void TZnZip::CopyCompressing() {
   platform::InputFile in(SourceFile);
-  platform::StagedOutput out(FolderOf(DestFile));
+  platform::StagedOutput out(FolderOf(DestFile), DestOwnerOnly);
   std::uint64_t remaining = in.Size();
   std::uint64_t done = 0;
   Deliver([this, remaining] {
@@ -155,7 +155,7 @@ void TZnZip::CopyCompressing() {
 
 void TZnZip::CopyExpanding() {
   platform::InputFile in(SourceFile);
-  platform::StagedOutput out(FolderOf(DestFile));
+  platform::StagedOutput out(FolderOf(DestFile), DestOwnerOnly);
   // One pass: progress counts the compressed bytes read.
   const std::uint64_t total = in.Size();
   Deliver([this, total] {

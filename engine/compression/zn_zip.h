@@ -41,6 +41,9 @@ class TZnZip {
   // of its names instead, and DestFile then holds the name it took.
   std::filesystem::path DestFile;
   platform::StagedOutput::NameCandidate DestNames;
+  // The result is an intermediate in the shared temporary folder: only its
+  // owner may read it.
+  bool DestOwnerOnly = false;
   std::function<void(std::uint64_t total)> OnBegin;
   std::function<void(std::uint64_t done)> OnProcess;
   std::function<void(bool success, float rate)> OnEnd;

@@ -166,7 +166,7 @@ class DecryptJob final : public ReaderEvents {
 
     std::filesystem::path target;
     try {
-      platform::StagedOutput out(temp);
+      platform::StagedOutput out(temp, compressed);
       progress_.Init(c.fields.payloadSize);
       if (!w_.state.decryptActive || c.keyStream.empty() || c.fields.payloadSize == 0) {
         if (w_.state.decryptActive) report_.Log(std::string(kFailed) + Subject());
@@ -217,6 +217,7 @@ class DecryptJob final : public ReaderEvents {
     w_.zip.SourceFile = source;
     w_.zip.DestNames = names;
     w_.zip.DestFile = names(0);
+    w_.zip.DestOwnerOnly = false;
     w_.zip.OnBegin = [this](std::uint64_t total) { progress_.ZnZip1Begin(total); };
     w_.zip.OnProcess = [this](std::uint64_t done) { progress_.ZnZip1Process(done); };
     report_.Status("进行解压缩文件...");

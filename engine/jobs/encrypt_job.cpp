@@ -132,6 +132,7 @@ class EncryptJob {
       w_.host.SetProgressHint("压缩后的文件：" + DisplayPath(FirstFree(w_.zip.DestNames)));
     }
     w_.zip.DestFile = FirstFree(w_.zip.DestNames);
+    w_.zip.DestOwnerOnly = haveKey;
     w_.zip.ZipLevel = static_cast<TCompressionLevel>(in_.zipLevel);
     w_.zip.OnBegin = [this](std::uint64_t total) { progress_.ZnZip1Begin(total); };
     w_.zip.OnProcess = [this](std::uint64_t done) { progress_.ZnZip1Process(done); };

@@ -69,9 +69,10 @@ void InputFile::Seek(std::uint64_t offset) {
   position_ = offset;
 }
 
-std::optional<OutputFile> OutputFile::CreateNew(const std::filesystem::path& path) {
+std::optional<OutputFile> OutputFile::CreateNew(const std::filesystem::path& path, bool ownerOnly) {
+  const mode_t mode = ownerOnly ? 0600 : 0644;
   const int fd =
-      Injected(XCJM_FAULT(kOpen)) ? -1 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+      Injected(XCJM_FAULT(kOpen)) ? -1 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (fd < 0) {
     if (errno == EEXIST) return std::nullopt;
     ThrowErrno("cannot create", path);

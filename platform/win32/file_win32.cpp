@@ -51,7 +51,7 @@ void InputFile::Seek(std::uint64_t offset) {
   position_ = offset;
 }
 
-std::optional<OutputFile> OutputFile::CreateNew(const std::filesystem::path& path) {
+std::optional<OutputFile> OutputFile::CreateNew(const std::filesystem::path& path, bool /*ownerOnly*/) {
   HANDLE h = CreateFileW(ApiPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();

@@ -2,6 +2,8 @@
 // ones it must never leave behind.
 #include <zlib.h>
 
+#include <set>
+
 #include "engine/format/container_info.h"
 #include "engine/jobs/decrypt_job.h"
 #include "engine/jobs/encrypt_job.h"
@@ -118,6 +120,32 @@ TEST_F(EncryptJobTest, KeyAndLevelCompressFirstAndLeaveNoIntermediate) {
   EXPECT_EQ(info.extension, ".txt");
   EXPECT_LT(info.payloadSize, plain.size());
   EXPECT_EQ(DecryptToString("out/a.jmz", "key"), plain);
+}
+
+// The compressed intermediates hold the file's content: in the shared
+// temporary folder only their owner may read them; the results keep the
+// ordinary mode.
+TEST_F(EncryptJobTest, IntermediatesInTheTemporaryFolderAreTheOwnersOnly) {
+  std::set<unsigned> modes;
+  auto record = [&](std::int32_t) {
+    for (const auto& e : fs::directory_iterator(Path("tmp")))
+      modes.insert(static_cast<unsigned>(e.status().permissions() & fs::perms::all));
+  };
+  Write("a.txt", Content(3 << 20));
+  host_.onProgress = record;
+  Encrypt("a.txt", "key", 2);
+  ASSERT_EQ(Names("out"), std::vector<std::string>{"a.jmz"});
+
+  engine::DecryptJobInput in;
+  in.source = Path("out/a.jmz");
+  in.decryptKey = "key";
+  in.outputFolder = Path("out");
+  engine::JobWindow w = Window();
+  engine::RunDecryptJob(w, in);
+  ASSERT_EQ(Names("out"), (std::vector<std::string>{"a.jmz", "a.txt"}));
+  EXPECT_EQ(modes, std::set<unsigned>{0600});
+  EXPECT_EQ(fs::status(Path("out/a.txt")).permissions() & fs::perms::group_write, fs::perms::none);
+  EXPECT_NE(fs::status(Path("out/a.txt")).permissions() & fs::perms::others_read, fs::perms::none);
 }
 
 TEST_F(EncryptJobTest, RejectedSizesEndTheJobBeforeAnyOutput) {

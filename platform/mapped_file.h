@@ -16,6 +16,11 @@ class SizeUnchangeable : public IoError {
   using IoError::IoError;
 };
 
+// Whether reading a mapped view of a file that another process cuts short
+// stays an ordinary read: Windows keeps a mapped file's size; on POSIX
+// systems the read raises SIGBUS and ends the process.
+bool MappedViewsSurviveTruncation();
+
 class MappedReadOnlyFile final : public ByteSource {
  public:
   // Maps the whole file; throws IoError ("Error opening ..." or "Error

@@ -57,6 +57,8 @@ class BlockDigest {
   }
   bool Finish() { return inBlock_ == 0 || Report(); }
   MD5Digest Final() { return md5_.Final(); }
+  // Bytes taken so far.
+  std::uint64_t Hashed() const { return done_ + inBlock_; }
 
  private:
   bool Report() {
@@ -108,6 +110,8 @@ std::optional<MD5Digest> MD5HashStream(platform::ByteSource& stream, std::size_t
   // the other thread costs less than the page faults on this one.
   const bool whole = total >= kReadAheadFrom ? DigestReadingAhead(stream, digest) : DigestInline(stream, block, digest);
   if (!whole) return std::nullopt;
+  // Another process changed the file's size meanwhile: no digest of part of it.
+  if (digest.Hashed() != total) throw platform::IoError("the file changed its size while it was read");
   return digest.Final();
 }
 
@@ -119,7 +123,9 @@ bool FileExceedsMaxInt(const std::filesystem::path& file) {
 
 std::optional<MD5Digest> MD5HashFile(const std::filesystem::path& file, int mode, const MD5ProgressEvent& progress) {
   const bool big = FileExceedsMaxInt(file);
-  if (mode == kMD5Auto) mode = big ? kMD5Stream : kMD5Mapped;
+  // Automatic reading maps a file only where a file cut short by another
+  // process cannot end this one.
+  if (mode == kMD5Auto) mode = big || !platform::MappedViewsSurviveTruncation() ? kMD5Stream : kMD5Mapped;
   if (mode == kMD5Mapped) {
     if (big) return std::nullopt;
     platform::MappedReadOnlyFile stream(file, platform::PathToUtf8(file.filename()) + "_MAPPED_FOR_MD5");

@@ -13,7 +13,8 @@
 
 namespace utils {
 
-// Read modes: 0 chooses by size, 1 reads a mapped view, 2 a file stream.
+// Read modes: 0 chooses (a mapped view below 2 GB where a truncated mapped file
+// cannot end the process, else a stream), 1 reads a mapped view, 2 a file stream.
 enum MD5ReadMode : int { kMD5Auto = 0, kMD5Mapped = 1, kMD5Stream = 2 };
 
 inline constexpr std::size_t kMappedBlock = 4096;
@@ -23,7 +24,9 @@ inline constexpr std::size_t kStreamBlock = 4194304;
 using MD5ProgressEvent = std::function<void(std::uint64_t, std::uint64_t, bool&)>;
 
 // The digest of the whole stream; empty for an empty stream or a cancelled
-// run. The stream's position is restored afterwards.
+// run. The stream's position is restored afterwards. A stream that ends
+// before or goes on after its size (a file cut short or grown while read)
+// throws platform::IoError.
 std::optional<MD5Digest> MD5HashStream(platform::ByteSource& stream, std::size_t blockSize,
                                        const MD5ProgressEvent& progress);
 

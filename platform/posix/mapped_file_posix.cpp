@@ -32,4 +32,6 @@ MappedReadOnlyFile::~MappedReadOnlyFile() {
   if (file_ >= 0) ::close(static_cast<int>(file_));
 }
 
+bool MappedViewsSurviveTruncation() { return false; }
+
 }  // namespace platform

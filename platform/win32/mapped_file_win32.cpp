@@ -36,4 +36,6 @@ MappedReadOnlyFile::~MappedReadOnlyFile() {
   if (file_ != -1) CloseHandle(reinterpret_cast<HANDLE>(file_));
 }
 
+bool MappedViewsSurviveTruncation() { return true; }
+
 }  // namespace platform

@@ -22,6 +22,13 @@ std::string Strength(int version) {
                                      : "\n  strength: obfuscation, not encryption";
 }
 
+// A stored size the file's length cannot hold: the file was cut or damaged.
+std::string SizeCheck(const engine::ContainerInfo& info) {
+  if (!info.sizeDisagrees) return {};
+  return "\n  damaged: the stored payload size disagrees with the file's length, which leaves room for " +
+         std::to_string(std::max<std::int64_t>(info.payloadRoom, 0)) + " bytes";
+}
+
 std::string DescribeAead(const engine::ContainerInfo& info) {
   namespace aead = engine::aead;
   const aead::Header& h = info.aeadHeader;
@@ -52,7 +59,7 @@ std::string Describe(const engine::ContainerInfo& info) {
              std::to_string(info.layers) + ", compression level " + std::to_string(info.compression) +
              ", extension \"" + (ext ? *ext : std::string("(not GBK text)")) + "\", payload " +
              std::to_string(info.payloadSize) + " bytes, key " + std::to_string(info.keyLength) +
-             " bytes, header at offset " + std::to_string(info.headerOffset) + Strength(info.version);
+             " bytes, header at offset " + std::to_string(info.headerOffset) + SizeCheck(info) + Strength(info.version);
     }
     case Kind::kNoKey:
       return "no-saved-key container: version " +

@@ -27,6 +27,8 @@ bool InspectSaveKeyAt(platform::ByteSource& source, std::uint64_t offset, Contai
     source.ReadExact(stored.data(), stored.size());
     info.extension = h.DecodeExtension(stored);
   }
+  info.payloadRoom = PayloadRoom(source.Size(), extLength, info.keyLength, info.version);
+  info.sizeDisagrees = !StoredSizeFits(info.payloadSize, info.payloadRoom, info.keyLength);
   return true;
 }
 

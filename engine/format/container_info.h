@@ -19,6 +19,10 @@ struct ContainerInfo {
   std::string extension;      // save-key only: the stored bytes (GBK)
   std::uint64_t payloadSize = 0;  // stored size (save-key) or size from the file length (no-saved-key)
   std::uint64_t headerOffset = 0;
+  // save-key only: the payload size the file's length leaves room for, and
+  // whether the stored size disagrees with it (a cut or damaged file).
+  std::int64_t payloadRoom = 0;
+  bool sizeDisagrees = false;
   // kAead: the decoded header and what its checks say (no key is used).
   aead::Header aeadHeader;
   aead::HeaderCheck aeadCheck = aead::HeaderCheck::kNotThisFormat;

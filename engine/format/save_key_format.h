@@ -58,6 +58,24 @@ std::uint64_t KeyCheckPoint(int version, std::uint8_t r2);
 // K: the filled key's length for a key of `keyLength` bytes.
 inline std::size_t FilledKeyLength(std::size_t keyLength) { return keyLength < kMinFilledKey ? kMinFilledKey : keyLength; }
 
+// The payload size that a container of `containerSize` bytes has room for
+// (negative when it has none): 37 framing bytes, the extension and the key
+// checks, two from version 36 on, one before.
+inline std::int64_t PayloadRoom(std::uint64_t containerSize, std::size_t extLength, std::size_t keyLength,
+                                int version) {
+  const auto k = static_cast<std::int64_t>(FilledKeyLength(keyLength));
+  return static_cast<std::int64_t>(containerSize) - 37 - static_cast<std::int64_t>(extLength) -
+         (version > 35 ? 2 * k : k);
+}
+
+// Whether a stored payload size agrees with that room; old versions are
+// tolerated with one key check fewer.
+inline bool StoredSizeFits(std::uint64_t stored, std::int64_t room, std::size_t keyLength) {
+  const auto k = static_cast<std::int64_t>(FilledKeyLength(keyLength));
+  return room >= 0 && (stored == static_cast<std::uint64_t>(room) ||
+                       (room >= k && stored == static_cast<std::uint64_t>(room - k)));
+}
+
 // Whether `version` has a body rule this tool can apply.
 inline bool HasBodyRule(int version) { return version == 11 || version >= 13; }
 

@@ -131,8 +131,7 @@ Attempt TryHeaderAt(platform::ByteSource& source, ContainerSpan span, std::uint6
       c.headerInsideBody ? c.keyCheckPoint + kFixedHeader + extLength : headerOffset + kFixedHeader + extLength;
   if (span.size < checkAt + static_cast<std::uint64_t>(k))
     return Outcome(AttemptKind::kHeaderRefusal, read_text::kComputedBelowOne);
-  std::int64_t computed = static_cast<std::int64_t>(span.size) - 37 - static_cast<std::int64_t>(extLength) -
-                          (f.version > 35 ? 2 * k : k);
+  std::int64_t computed = PayloadRoom(span.size, extLength, f.keyLength, f.version);
   if (computed < 1) {
     computed = 0;
     events.Report(std::string(read_text::kComputedBelowOne));
@@ -141,9 +140,9 @@ Attempt TryHeaderAt(platform::ByteSource& source, ContainerSpan span, std::uint6
     events.Report(std::string(read_text::kComputedAbove4G));
   }
   const auto computedSize = static_cast<std::uint64_t>(computed);
-  const bool matchesShorter = computed >= k && storedSize == computedSize - static_cast<std::uint64_t>(k);
-  if (storedSize != computedSize && !matchesShorter)
-    events.Report(std::string(read_text::kSizeMismatch) + std::to_string(storedSize) + "<>" + std::to_string(computedSize));
+  if (!StoredSizeFits(storedSize, computed, f.keyLength))
+    events.Report(std::string(read_text::kSizeMismatch) + std::to_string(storedSize) + "<>" +
+                  std::to_string(computedSize) + ":");
   if (storedSize > computedSize || storedSize < 1) storedSize = RepairedSize(f.version, computedSize, k);
   f.payloadSize = storedSize;
 

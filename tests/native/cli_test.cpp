@@ -148,6 +148,19 @@ TEST_F(JmzTest, UsageErrorsExitWith2BeforeTouchingFiles) {
   EXPECT_EQ(Jmz({"encrypt", "-k", std::string(2056, 'k'), P("a.txt")}).status, 0);
 }
 
+TEST_F(JmzTest, InfoSaysWhenTheStoredSizeDisagreesWithACutFile) {
+  Write("a.txt", Bytes(2000, 6));
+  ASSERT_EQ(Jmz({"encrypt", "-k", "abc", P("a.txt")}).status, 0);
+  std::filesystem::resize_file(P("a.jmz"), std::filesystem::file_size(P("a.jmz")) - 100);
+  const Outcome r = Jmz({"info", P("a.jmz")});
+  EXPECT_EQ(r.out, P("a.jmz") +
+                       ": save-key container: version 66, layers 1, compression level 0, extension \".txt\", "
+                       "payload 2000 bytes, key 3 bytes, header at offset 260\n"
+                       "  damaged: the stored payload size disagrees with the file's length, which leaves room for "
+                       "1900 bytes\n"
+                       "  strength: obfuscation, not encryption\n");
+}
+
 TEST_F(JmzTest, InfoTellsContainersFromOtherFiles) {
   Write("a.txt", Bytes(2000, 6));
   ASSERT_EQ(Jmz({"encrypt", "-k", "abc", P("a.txt")}).status, 0);

@@ -135,7 +135,7 @@ TEST_F(DecryptJobTest, DamagedFieldsAreReportedWithTheFileAndRepaired) {
   fs::resize_file(Path("a.jmz"), fs::file_size(Path("a.jmz")) - 5);
   Decrypt("a.jmz", "k");
   const std::string c = Display("a.jmz");
-  EXPECT_EQ(host_.log, (std::vector<std::string>{std::string(engine::read_text::kSizeMismatch) + "2000<>1995" + c,
+  EXPECT_EQ(host_.log, (std::vector<std::string>{std::string(engine::read_text::kSizeMismatch) + "2000<>1995:" + c,
                                                  "解密文件已完成:" + c}));
   // The last 3 bytes are now tail bytes with their own rule, so only the
   // whole words before them come back unchanged.
@@ -168,7 +168,7 @@ TEST_F(DecryptJobTest, CompressedOldVersionsWithARepairedSizeStillExpand) {
       const std::string c = Display("a.jmz");
       ASSERT_EQ(host_.log.size(), 3u);
       EXPECT_EQ(host_.log[0], std::string(engine::read_text::kSizeMismatch) + std::to_string(r.storedSize) + "<>" +
-                                  std::to_string(packed.size() + 12) + c);
+                                  std::to_string(packed.size() + 12) + ":" + c);
       EXPECT_EQ(host_.log[2], "解密文件已完成:" + c);
       EXPECT_TRUE(Read("out/a.txt") == plain);
       EXPECT_TRUE(Names("tmp").empty());

@@ -81,9 +81,10 @@ class SeparateJob {
       progress.Init(size);
       platform::StagedOutput out(folder_);
       if (!CopyBlocks(input, out, size, w_.state.separateActive, &progress)) return;
-      if (!Commit(out, replace)) return;
+      const std::optional<fs::path> written = Commit(out, replace);
+      if (!written) return;
       progress.Complete();
-      report_.Log(std::string(kDone) + targetText_);
+      report_.Log(std::string(kDone) + engine::DisplayPath(*written));
     } catch (const std::exception& e) {
       w_.host.ReportCause(e.what());
       failed = true;
@@ -91,24 +92,23 @@ class SeparateJob {
     if (failed) report_.Log(std::string(kFailed) + program_);
   }
 
-  // The finished copy takes the target's name; false after reporting that
-  // an existing target could not be replaced.
-  bool Commit(platform::StagedOutput& out, bool replace) {
+  // The finished copy takes the target's name and gives the path written;
+  // empty after reporting that an existing target could not be replaced.
+  std::optional<fs::path> Commit(platform::StagedOutput& out, bool replace) {
     if (!replace) {
       const fs::path target = target_;
       // The name was free when asked; should it be taken since, the next free one.
       const std::string base = platform::PathToUtf8(target.stem());
-      out.Commit([target, base](unsigned n) {
+      return out.Commit([target, base](unsigned n) {
         return n == 0 ? target : engine::NumberedCandidate(target.parent_path(), base, ".jmz", n);
       });
-      return true;
     }
     try {
       out.CommitReplacing(target_);
-      return true;
+      return target_;
     } catch (const platform::IoError&) {
       report_.Log("替换删除文件“" + targetText_ + "”失败！文件正在使用中或者有只读属性等。" + std::string(kCancelled));
-      return false;
+      return std::nullopt;
     }
   }
 

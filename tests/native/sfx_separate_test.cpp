@@ -75,6 +75,19 @@ TEST_F(SfxCarriedTest, SeparationWritesTheCarriedFileAndTheNextFreeToolCopy) {
   }
 }
 
+TEST_F(SfxCarriedTest, ANameTakenWhileSeparatingGivesTheNextFreeOneAndTheLogNamesIt) {
+  MakeContainer("a.txt", "a.jmz", 3 << 20);
+  Package("p.exe", "a.jmz", Read("a.jmz"));
+  fs::create_directories(Path("out"));
+  host_.onProgress = [this](std::int32_t) {
+    if (!fs::exists(Path("out/a.jmz"))) Write("out/a.jmz", "someone else's");
+  };
+  Separate("p.exe", "out/a.txt");
+  EXPECT_EQ(host_.log, std::vector<std::string>{"分离自解密文件已完成:" + Display("out/a(1).jmz")});
+  EXPECT_EQ(Read("out/a.jmz"), "someone else's");
+  EXPECT_EQ(Read("out/a(1).jmz"), Read("a.jmz"));
+}
+
 TEST_F(SfxCarriedTest, RefusedReplaceWritesNothingAndCancelKeepsOnlyTheToolCopy) {
   MakeContainer("a.txt", "a.jmz", 3 << 20);
   Package("p.exe", "a.jmz", Read("a.jmz"));

@@ -1,6 +1,7 @@
 #include "engine/compression/zn_zip.h"
 
 #include <chrono>
+#include <optional>
 
 #include "engine/compression/inflate_sink.h"
 #include "engine/compression/parallel_deflate.h"
@@ -39,6 +40,7 @@ bool TZnZip::Begin(Direction direction) {
   busy_ = true;
   terminate_ = false;
   compressionCancelled_ = decompressionCancelled_ = compressionFailed_ = decompressionFailed_ = false;
+  outputFailed_ = false;
   direction_ = direction;
   rate_ = 0;
   return true;
@@ -49,7 +51,9 @@ bool TZnZip::Run(Direction direction) {
     direction == Direction::kCompress ? CopyCompressing() : CopyExpanding();
     return !terminate_;
   } catch (...) {
-    (direction == Direction::kCompress ? compressionFailed_ : decompressionFailed_) = true;
+    // An expansion whose output could not be written is no bad stream.
+    if (direction == Direction::kCompress) compressionFailed_ = true;
+    else if (!outputFailed_) decompressionFailed_ = true;
     return false;
   }
 }
@@ -153,15 +157,40 @@ void TZnZip::CopyCompressing() {
   DestFile = Commit(out, DestFile, DestNames);
 }
 
+// Passes the expanded bytes to the output and notes when writing them failed.
+class TZnZip::OutputGuard final : public platform::ByteSink {
+ public:
+  OutputGuard(platform::ByteSink& out, std::atomic<bool>& failed) : out_(out), failed_(failed) {}
+  void Write(const void* data, std::size_t size) override {
+    try {
+      out_.Write(data, size);
+    } catch (...) {
+      failed_ = true;
+      throw;
+    }
+  }
+
+ private:
+  platform::ByteSink& out_;
+  std::atomic<bool>& failed_;
+};
+
 void TZnZip::CopyExpanding() {
   platform::InputFile in(SourceFile);
-  platform::StagedOutput out(FolderOf(DestFile), DestOwnerOnly);
+  std::optional<platform::StagedOutput> out;
+  try {
+    out.emplace(FolderOf(DestFile), DestOwnerOnly);
+  } catch (...) {
+    outputFailed_ = true;
+    throw;
+  }
+  OutputGuard guarded(*out, outputFailed_);
   // One pass: progress counts the compressed bytes read.
   const std::uint64_t total = in.Size();
   Deliver([this, total] {
     if (OnBegin) OnBegin(total);
   });
-  InflateSink inflate(out);
+  InflateSink inflate(guarded);
   std::vector<std::uint8_t> chunk(kChunk);
   std::uint64_t done = 0;
   while (!terminate_ && done < total && !inflate.Ended()) {
@@ -175,7 +204,12 @@ void TZnZip::CopyExpanding() {
   }
   if (terminate_) return;
   inflate.Finish();
-  DestFile = Commit(out, DestFile, DestNames);
+  try {
+    DestFile = Commit(*out, DestFile, DestNames);
+  } catch (...) {
+    outputFailed_ = true;
+    throw;
+  }
 }
 
 }  // namespace engine

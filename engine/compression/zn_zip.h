@@ -65,11 +65,15 @@ class TZnZip {
   bool CompressionFailed() const { return compressionFailed_; }
   // The source was no stream this tool wrote.
   bool DecompressionFailed() const { return decompressionFailed_; }
+  // An expansion failed because its output could not be written (a full
+  // disk, no permission), not because of its source.
+  bool OutputFailed() const { return outputFailed_; }
   // Space saved by the last compression, in percent.
   float Rate() const { return rate_; }
 
  private:
   enum class Direction { kCompress, kDecompress };
+  class OutputGuard;
 
   bool Begin(Direction direction);
   bool Run(Direction direction);
@@ -88,6 +92,7 @@ class TZnZip {
   std::atomic<bool> decompressionCancelled_{false};
   std::atomic<bool> compressionFailed_{false};
   std::atomic<bool> decompressionFailed_{false};
+  std::atomic<bool> outputFailed_{false};
   std::atomic<Direction> direction_{Direction::kCompress};
   float rate_ = 0;
   bool destroying_ = false;

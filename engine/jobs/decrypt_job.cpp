@@ -235,6 +235,8 @@ class DecryptJob final : public ReaderEvents {
       w_.state.decompressPending = false;
       platform::DeleteIfExists(w_.zip.SourceFile);
       if (success) report_.Log(std::string(kDone) + Subject());
+      // The container was fine; its result could not be written.
+      else if (w_.zip.OutputFailed()) report_.Log(std::string(kFailed) + Subject());
     }
   }
 

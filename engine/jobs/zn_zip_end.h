@@ -8,8 +8,9 @@
 namespace engine {
 
 // The log text of a failed stage, in order of precedence: compression
-// cancelled, decompression cancelled, decompression failed (no stream this
-// tool wrote), compression failed; followed by `displayPath` for a
+// cancelled, decompression cancelled, the expanded output could not be
+// written (followed by the output's path), decompression failed (no stream
+// this tool wrote), compression failed; followed by `displayPath` for a
 // compression and by the component's source for a decompression.
 std::string ZnZipFailureText(const TZnZip& zip, const std::string& statusText, const std::string& displayPath);
 

@@ -92,6 +92,25 @@ TEST_F(DecryptJobTest, CompressedContainersAreExpandedAndTheIntermediateGoes) {
   EXPECT_FALSE(state_.decompressPending);
 }
 
+// The container is fine but its expanded result cannot be written (the disk
+// fills up): the log says so and names the result, not a temporary file.
+TEST_F(DecryptJobTest, AnExpandedResultThatCannotBeWrittenIsReportedAsSuch) {
+  const std::string plain = Content(400000);
+  Write("a.txt", plain);
+  MakeContainer("a.txt", "a.jmz", "key", 3);
+  ASSERT_LT(fs::file_size(Path("a.jmz")), plain.size() - 100000);
+  {
+    testing_support::FileSizeLimit limit(plain.size() - 50000);
+    Decrypt("a.jmz", "key");
+  }
+  EXPECT_EQ(host_.log, (std::vector<std::string>{
+                           "进行解压缩文件...不能完成！不能写入解压缩后的文件(磁盘已满、没有写入权限等):" +
+                               Display("out/a.txt"),
+                           "解密文件出错!已停止:" + Display("a.jmz")}));
+  EXPECT_TRUE(Names("out").empty());
+  EXPECT_TRUE(Names("tmp").empty());
+}
+
 TEST_F(DecryptJobTest, WrongKeysAreRefusedAndWriteNothing) {
   Write("a.txt", Content(3000));
   MakeContainer("a.txt", "a.jmz", "right");

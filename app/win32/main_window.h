@@ -235,7 +235,15 @@ class MainWindow final : public Window, public engine::JobHost {
   void CheckBox2Click();
   void Button1Click();
   void Button2Click();
-  void DispatchBatch(int button, std::vector<std::wstring> files);
+  // The keys and the format a batch runs with, read once when its command
+  // was given (the boxes may change while the dialog is open).
+  struct BatchKeys {
+    std::wstring encryptText;
+    std::wstring decryptText;
+    bool aead = false;
+  };
+  BatchKeys CurrentKeys() const;
+  void DispatchBatch(int button, std::vector<std::wstring> files, const BatchKeys& keys);
   MainWindow* CreateSecondaryWindow();
   bool StartWorker(std::function<void()> job);
   bool WaitForWorker();

@@ -141,6 +141,8 @@ std::optional<std::string> MainWindow::KeyBytesOrNotice(int box, const char* ref
   return bytes;
 }
 
+MainWindow::BatchKeys MainWindow::CurrentKeys() const { return {KeyText(kIdJm1), KeyText(kIdJm2), aeadChecked_}; }
+
 void MainWindow::Button1Click() {
   if (ButtonTag(kIdButton1) == 1) {
     engine::CancelEncryptJob(jobWindow_, jobDisplayPath_);
@@ -157,7 +159,8 @@ void MainWindow::Button1Click() {
   }
   // The decrypt key is needed only for a container that gets a further
   // layer; the job refuses such a file when the box cannot be a key.
-  if (!aeadChecked_ && !KeyBytesOrNotice(kIdJm1, text::kEncryptKeyNotGbk)) return;
+  const BatchKeys keys = CurrentKeys();
+  if (!keys.aead && !KeyBytesOrNotice(kIdJm1, text::kEncryptKeyNotGbk)) return;
   if (!WaitForWorker()) return;
   Hold hold(*this);
   ResetJobs();
@@ -165,7 +168,7 @@ void MainWindow::Button1Click() {
   SetStatusPanelText(L"");
   const std::optional<std::vector<std::wstring>> files = group_.services.dialogs.OpenFiles(Handle(), request);
   if (!files || files->empty() || closing_) return;
-  DispatchBatch(kIdButton1, *files);
+  DispatchBatch(kIdButton1, *files, keys);
 }
 
 void MainWindow::Button2Click() {
@@ -181,7 +184,8 @@ void MainWindow::Button2Click() {
     group_.services.boxes.Beep();
     return;
   }
-  if (!aeadChecked_ && !KeyBytesOrNotice(kIdJm2, text::kDecryptKeyNotGbk)) return;
+  const BatchKeys keys = CurrentKeys();
+  if (!keys.aead && !KeyBytesOrNotice(kIdJm2, text::kDecryptKeyNotGbk)) return;
   if (!WaitForWorker()) return;
   Hold hold(*this);
   ResetJobs();
@@ -189,10 +193,10 @@ void MainWindow::Button2Click() {
   SetStatusPanelText(L"");
   const std::optional<std::vector<std::wstring>> files = group_.services.dialogs.OpenFiles(Handle(), request);
   if (!files || files->empty() || closing_) return;
-  DispatchBatch(kIdButton2, *files);
+  DispatchBatch(kIdButton2, *files, keys);
 }
 
-void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files) {
+void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files, const BatchKeys& keys) {
   Hold hold(*this);
   const bool encrypting = button == kIdButton1;
   std::size_t current = 0;
@@ -201,14 +205,14 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files) {
     dispatchingButton_ = button;
     // Every window of the batch runs its file with this window's keys,
     // compression level and output folder.
-    const std::wstring encryptText = KeyText(kIdJm1);
-    const std::wstring decryptText = KeyText(kIdJm2);
+    const std::wstring& encryptText = keys.encryptText;
+    const std::wstring& decryptText = keys.decryptText;
     const std::string encryptKey = KeyBytes(platform::Narrow(encryptText)).value_or(std::string());
     const std::string decryptKey = KeyBytes(platform::Narrow(decryptText)).value_or(std::string());
     const std::filesystem::path outputFolder = platform::Utf8ToPath(outputFolder_);
     const int level = compressionIndex_;
     // The files of the batch share one KDF salt and derive each key once.
-    const engine::AeadSettings aead{aeadChecked_, {}, std::make_shared<engine::aead::KdfBatch>()};
+    const engine::AeadSettings aead{keys.aead, {}, std::make_shared<engine::aead::KdfBatch>()};
     for (current = 0; current < files.size(); ++current) {
       if (state_.idleFlag || closing_) break;
       if (encrypting) PumpFor(33);

@@ -57,6 +57,7 @@ void MainWindow::Button6Click() {
     group_.services.boxes.Beep();
     return;
   }
+  const BatchKeys keys = CurrentKeys();
   if (!WaitForWorker()) return;
   Hold hold(*this);
   ResetJobs();
@@ -64,7 +65,7 @@ void MainWindow::Button6Click() {
   SetStatusPanelText(L"");
   const std::optional<std::vector<std::wstring>> files = group_.services.dialogs.OpenFiles(Handle(), request);
   if (!files || files->empty() || closing_) return;
-  DispatchBatch(kIdButton6, *files);
+  DispatchBatch(kIdButton6, *files, keys);
 }
 
 void MainWindow::Button8Click() {

@@ -245,6 +245,27 @@ TEST_F(DispatchTest, AKeyThatGbkCannotWriteIsRefusedBeforeTheDialog) {
   EXPECT_EQ(StatusPanel(Primary()), boxes_.shown[0].text);
 }
 
+// The key a batch uses is the key that was checked when the button was
+// clicked: a box changed while the dialog was open (here to a text that GBK
+// cannot write) neither becomes an empty key nor leaves a file unencrypted.
+TEST_F(DispatchTest, TheKeyCheckedAtTheClickIsTheKeyTheBatchUses) {
+  StartPrimary();
+  SetKey(Primary(), kIdJm1, L"checked key");
+  const fs::path a = MakeFile(L"a.txt", 5000);
+  dialogs_.onOpen = [&] { SetKey(Primary(), kIdJm1, L"a\U0001F600"); };
+  dialogs_.openAnswers.push_back(std::vector<std::wstring>{a.wstring()});
+  Click(Primary(), kIdButton1);
+  ASSERT_TRUE(WaitForLines(L"加密文件已完成:", 1));
+  ASSERT_TRUE(PumpUntil([&] { return !primary_->WorkerRunning(); }));
+  EXPECT_TRUE(fs::exists(File(L"a.jmz")));
+  EXPECT_FALSE(fs::exists(File(L"a.txt.zak")));
+  dialogs_.onOpen = nullptr;
+  SetKey(Primary(), kIdJm2, L"checked key");
+  dialogs_.openAnswers.push_back(std::vector<std::wstring>{File(L"a.jmz").wstring()});
+  Click(Primary(), kIdButton2);
+  ASSERT_TRUE(WaitForLines(L"解密文件已完成:", 1));
+}
+
 TEST_F(DispatchTest, ADecryptKeyThatGbkCannotWriteRefusesOnlyAFurtherLayer) {
   StartPrimary();
   SetKey(Primary(), kIdJm1, L"k");

@@ -25,8 +25,12 @@ class FakeDialogs final : public app::FileDialogs {
   std::deque<std::optional<COLORREF>> colourAnswers;
   std::vector<COLORREF> colourRequests;
 
+  // Runs while the dialog is open (a user may type meanwhile).
+  std::function<void()> onOpen;
+
   std::optional<std::vector<std::wstring>> OpenFiles(HWND, const app::FileDialogRequest& request) override {
     openRequests.push_back(request);
+    if (onOpen) onOpen();
     return Take(openAnswers);
   }
   std::optional<app::SavedFile> SaveFile(HWND, const app::FileDialogRequest& request) override {

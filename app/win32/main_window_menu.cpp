@@ -143,7 +143,8 @@ void MainWindow::N31Click() {
     group_.services.boxes.Beep();
     return;
   }
-  group_.services.shell.Open(Handle(), L"open", path, SW_SHOW);
+  // Like every command that cannot do its work, a failed start beeps.
+  if (!group_.services.shell.Open(Handle(), L"open", path, SW_SHOW)) group_.services.boxes.Beep();
 }
 
 void MainWindow::N28Click() {

@@ -124,8 +124,11 @@ void SystemMessageBoxes::DismissOwnedBy(HWND owner) {
   EnumThreadWindows(GetCurrentThreadId(), DismissIfOwned, reinterpret_cast<LPARAM>(owner));
 }
 
-void SystemShell::Open(HWND owner, const std::wstring& verb, const std::wstring& target, int showCommand) {
-  ShellExecuteW(owner, verb.empty() ? nullptr : verb.c_str(), target.c_str(), nullptr, nullptr, showCommand);
+bool SystemShell::Open(HWND owner, const std::wstring& verb, const std::wstring& target, int showCommand) {
+  // ShellExecute reports success as a value above 32.
+  const HINSTANCE result =
+      ShellExecuteW(owner, verb.empty() ? nullptr : verb.c_str(), target.c_str(), nullptr, nullptr, showCommand);
+  return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 void SystemShell::AssociationsChanged() { SHChangeNotify(SHCNE_ASSOCCHANGED, 0, nullptr, nullptr); }

@@ -28,7 +28,7 @@ class SystemMessageBoxes final : public MessageBoxes {
 
 class SystemShell final : public Shell {
  public:
-  void Open(HWND owner, const std::wstring& verb, const std::wstring& target, int showCommand) override;
+  bool Open(HWND owner, const std::wstring& verb, const std::wstring& target, int showCommand) override;
   void AssociationsChanged() override;
 };
 

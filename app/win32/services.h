@@ -65,8 +65,8 @@ class Shell {
  public:
   virtual ~Shell() = default;
   // Opens a document, an address or a program (ShellExecute); an empty verb
-  // is the default verb.
-  virtual void Open(HWND owner, const std::wstring& verb, const std::wstring& target, int showCommand) = 0;
+  // is the default verb. False when the system could not start it.
+  virtual bool Open(HWND owner, const std::wstring& verb, const std::wstring& target, int showCommand) = 0;
   // Tells the shell that file associations changed (SHChangeNotify).
   virtual void AssociationsChanged() = 0;
 };

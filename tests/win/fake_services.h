@@ -112,8 +112,10 @@ class FakeShell final : public app::Shell {
  public:
   std::vector<OpenedTarget> opened;
   int associationsChanged = 0;
-  void Open(HWND, const std::wstring& verb, const std::wstring& target, int show) override {
+  bool failOpen = false;  // the system cannot start what is opened
+  bool Open(HWND, const std::wstring& verb, const std::wstring& target, int show) override {
     opened.push_back({verb, target, show});
+    return !failOpen;
   }
   void AssociationsChanged() override { ++associationsChanged; }
 };

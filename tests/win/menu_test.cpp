@@ -68,6 +68,10 @@ TEST_F(MenuTest, AnotherInstanceStartsTheProgramItself) {
   EXPECT_EQ(shell_.opened[0].target, self);
   EXPECT_EQ(shell_.opened[0].verb, L"open");
   EXPECT_EQ(shell_.opened[0].show, SW_SHOW);
+  EXPECT_EQ(boxes_.beeps, 0);
+  shell_.failOpen = true;
+  Command(Primary(), kIdN31);
+  EXPECT_EQ(boxes_.beeps, 1);
 }
 
 TEST_F(MenuTest, ALogoClickShowsTheMainMenuBesideTheWindow) {

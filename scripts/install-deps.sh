@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   xdotool pngquant
   libgcrypt20-dev libgcrypt-mingw-w64-dev libgpg-error-mingw-w64-dev
+  age gpg argon2
 )
 
 missing=()

@@ -18,7 +18,7 @@ cd "$(dirname "$0")/../.."
 mib=${1:-1024}
 rounds=${2:-3}
 for tool in age age-keygen gpg argon2; do
-  command -v "$tool" >/dev/null || { echo "bench/aead needs $tool (Debian packages age, gpg, argon2)" >&2; exit 1; }
+  command -v "$tool" >/dev/null || { echo "bench/aead needs $tool: run scripts/install-deps.sh" >&2; exit 1; }
 done
 cmake --preset native >/dev/null
 cmake --build --preset native --target jmz >/dev/null

@@ -12,6 +12,11 @@ VerifyResult VerifyFileMD5(const std::filesystem::path& file, int mode, const MD
   VerifyResult r;
   const std::string path = platform::PathToUtf8(file);
   std::error_code ec;
+  // A missing file is said to be missing: "取消效验" would read as a cancel.
+  if (!std::filesystem::exists(file, ec) && !ec) {
+    r.lines.push_back("  \"" + path + "\" 不存在，不能MD5效验。");
+    return r;
+  }
   const std::uintmax_t size = std::filesystem::is_regular_file(file, ec) ? std::filesystem::file_size(file, ec) : 0;
   if (ec || size == 0) {
     r.lines.push_back("  取消效验：" + path + "  -> 文件大小：0 字节。");

@@ -16,7 +16,8 @@ struct VerifyResult {
 };
 
 // VerifyFileMD5's lines for one file in read mode `mode` (normalised: below 1
-// auto, above 1 the file stream). Open errors of the MD5 unit throw IoError.
+// auto, above 1 the file stream); a missing file gets a line saying so. Open
+// errors of the MD5 unit throw IoError.
 VerifyResult VerifyFileMD5(const std::filesystem::path& file, int mode, const MD5ProgressEvent& progress);
 
 // The line of a dropped folder.

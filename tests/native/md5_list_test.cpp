@@ -52,6 +52,8 @@ TEST(MD5List, VerifyLines) {
             (std::vector<std::string>{"  " + a + " -> MD5:", "0CC175B9C0F1B6A831C399E269772661"}));
   EXPECT_EQ(utils::VerifyFileMD5(dir / "e", 0, nullptr).lines,
             std::vector<std::string>{"  取消效验：" + e + "  -> 文件大小：0 字节。"});
+  EXPECT_EQ(utils::VerifyFileMD5(dir / "gone", 0, nullptr).lines,
+            std::vector<std::string>{"  \"" + (dir / "gone").string() + "\" 不存在，不能MD5效验。"});
   EXPECT_EQ(utils::VerifyFileMD5(dir / "a", 1, [](auto, auto, bool& c) { c = true; }).lines,
             std::vector<std::string>{"  取消效验：" + a});
   fs::resize_file(dir / "a", 2147483649u);

@@ -37,6 +37,7 @@ std::string DescribeAead(const engine::ContainerInfo& info) {
     case aead::HeaderCheck::kNewerVersion:
       return text + "format version " + std::to_string(h.version) + " or an algorithm of a newer version";
     case aead::HeaderCheck::kDamaged:
+    case aead::HeaderCheck::kCut:
       return text + "damaged header (CRC-32 differs or the header is cut)";
     default:
       break;

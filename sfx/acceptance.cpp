@@ -23,12 +23,10 @@ std::optional<int> ProbeAt(platform::ByteSource& file, std::uint64_t offset) {
 
 // The authenticated container: its header must read as one this program knows.
 std::optional<Acceptance> TestAead(platform::ByteSource& file) {
-  engine::Bytes head(engine::aead::kHeaderSize);
-  file.Seek(0);
-  const std::size_t n = file.Read(head.data(), head.size());
-  if (!engine::aead::HasMagic({head.data(), n})) return std::nullopt;
   engine::aead::Header header;
-  switch (n < head.size() ? engine::aead::HeaderCheck::kDamaged : engine::aead::ParseHeader(head, header)) {
+  engine::aead::RawHeader raw{};
+  switch (engine::aead::ReadHeader(file, 0, file.Size(), header, raw)) {
+    case engine::aead::HeaderCheck::kNotThisFormat: return std::nullopt;
     case engine::aead::HeaderCheck::kValid: return Acceptance::kAccepted;
     case engine::aead::HeaderCheck::kNewerVersion: return Acceptance::kNewerVersion;
     default: return Acceptance::kNotRecognised;

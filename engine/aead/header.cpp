@@ -50,6 +50,15 @@ HeaderCheck ParseHeader(ByteSpan bytes, Header& h) {
   return HeaderCheck::kValid;
 }
 
+HeaderCheck ReadHeader(platform::ByteSource& source, std::uint64_t start, std::uint64_t size, Header& header,
+                       RawHeader& raw) {
+  source.Seek(start);
+  const std::size_t n = source.Read(raw.data(), static_cast<std::size_t>(std::min<std::uint64_t>(size, raw.size())));
+  if (!HasMagic({raw.data(), n})) return HeaderCheck::kNotThisFormat;
+  if (n < raw.size()) return HeaderCheck::kCut;
+  return ParseHeader(raw, header);
+}
+
 std::array<std::uint8_t, kMacOffset> EncodeHeaderFields(const Header& h) {
   std::array<std::uint8_t, kMacOffset> out{};
   std::uint8_t* b = out.data();

@@ -8,6 +8,7 @@
 
 #include "engine/aead/crypto.h"
 #include "engine/bytes.h"
+#include "platform/stream.h"
 
 namespace engine::aead {
 
@@ -45,6 +46,7 @@ enum class HeaderCheck {
   kNewerVersion,    // a version or an algorithm this program does not know
   kOutOfRange,      // parameters outside the reading limits
   kDamaged,         // the CRC-32 differs
+  kCut,             // the magic is there, the rest of the header is not
 };
 
 // True when `bytes` starts with the magic.
@@ -56,6 +58,13 @@ bool ParamsInRange(const KdfParams& params);
 
 // Decodes and checks bytes 0..59 of `bytes` (at least kHeaderSize bytes).
 HeaderCheck ParseHeader(ByteSpan bytes, Header& header);
+
+using RawHeader = std::array<std::uint8_t, kHeaderSize>;
+
+// Reads and checks the header at `start` of a container of `size` bytes;
+// `raw` gets its bytes (for the MAC). Read errors throw platform::IoError.
+HeaderCheck ReadHeader(platform::ByteSource& source, std::uint64_t start, std::uint64_t size, Header& header,
+                       RawHeader& raw);
 
 // Bytes 0..59: the fields and their CRC-32.
 std::array<std::uint8_t, kMacOffset> EncodeHeaderFields(const Header& header);

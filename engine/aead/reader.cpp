@@ -7,17 +7,10 @@ namespace engine::aead {
 
 Failure OpenFile(platform::ByteSource& source, std::uint64_t start, std::uint64_t size, const MasterSource& master,
                  OpenedFile& opened) {
-  Bytes header(kHeaderSize);
-  source.Seek(start);
-  const std::size_t got = size < kHeaderSize ? 0 : source.Read(header.data(), header.size());
-  if (got < kHeaderSize) {
-    // A cut header with the magic is this format, truncated.
-    source.Seek(start);
-    const std::size_t n = source.Read(header.data(), std::min<std::uint64_t>(size, kMagic.size()));
-    return HasMagic({header.data(), n}) ? Failure::kTruncated : Failure::kNotThisFormat;
-  }
-  switch (ParseHeader(header, opened.header)) {
+  RawHeader header{};
+  switch (ReadHeader(source, start, size, opened.header, header)) {
     case HeaderCheck::kNotThisFormat: return Failure::kNotThisFormat;
+    case HeaderCheck::kCut: return Failure::kTruncated;
     case HeaderCheck::kNewerVersion: return Failure::kNewerVersion;
     case HeaderCheck::kOutOfRange: return Failure::kOutOfRange;
     case HeaderCheck::kDamaged: return Failure::kDamagedHeader;

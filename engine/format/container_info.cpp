@@ -42,14 +42,12 @@ bool LooksLikeZlib(platform::ByteSource& source) {
 
 // The authenticated container: its magic, then the header as far as it goes.
 bool InspectAead(platform::ByteSource& source, ContainerInfo& info) {
-  Bytes head(aead::kHeaderSize);
-  source.Seek(0);
-  const std::size_t n = source.Read(head.data(), head.size());
-  if (!aead::HasMagic({head.data(), n})) return false;
+  aead::RawHeader raw{};
+  info.aeadCheck = aead::ReadHeader(source, 0, source.Size(), info.aeadHeader, raw);
+  if (info.aeadCheck == aead::HeaderCheck::kNotThisFormat) return false;
   info.kind = ContainerInfo::Kind::kAead;
-  info.aeadCheck = n < head.size() ? aead::HeaderCheck::kDamaged : aead::ParseHeader(head, info.aeadHeader);
   info.version = info.aeadHeader.version;
-  info.payloadSize = source.Size() - n;
+  info.payloadSize = source.Size() - std::min<std::uint64_t>(source.Size(), aead::kHeaderSize);
   return true;
 }
 

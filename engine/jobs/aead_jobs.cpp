@@ -4,6 +4,7 @@
 #include "engine/aead/reader.h"
 #include "engine/aead/writer.h"
 #include "engine/jobs/aead_texts.h"
+#include "engine/jobs/job_texts.h"
 #include "engine/jobs/output_names.h"
 #include "platform/file.h"
 #include "platform/paths.h"
@@ -14,8 +15,6 @@ namespace engine {
 
 namespace {
 
-constexpr std::string_view kEncryptKeyEmpty = "加密密钥(不能)是空的，请输入加密的密钥。加密文件已取消:";
-constexpr std::string_view kEncryptFailed = "加密文件出错!已停止:";
 constexpr std::string_view kKeyTooLong = "密钥太长(最多65535字节),不能加密或解密:";
 constexpr std::size_t kMaxKeyBytes = 65535;
 
@@ -57,10 +56,33 @@ BodyMonitor Monitor(AeadJobContext& job) {
 
 }  // namespace
 
+aead::WriteOptions NewWriteOptions(const aead::KdfBatch& batch, const aead::KdfParams& params, int compression,
+                                   const std::string& extension) {
+  aead::WriteOptions options;
+  options.header.kdfParams = params;
+  options.header.kdfSalt = batch.WriteSalt();
+  options.header.fileSalt = aead::RandomSalt();
+  options.compression = static_cast<std::uint8_t>(compression);
+  options.extension = MetadataExtension(extension);
+  return options;
+}
+
+aead::Secret WritingMaster(AeadJobContext& job, aead::KdfBatch& batch, const std::string& key,
+                           const aead::WriteOptions& options) {
+  try {
+    return DeriveMaster(job, batch, key, options.header.kdfSalt, options.header.kdfParams);
+  } catch (const aead::KdfMemoryError& e) {
+    job.window.host.ReportCause(e.what());
+    job.window.host.Beep();
+    job.report.Log(std::string(aead_text::kKdfMemory) + job.subject);
+    return {};
+  }
+}
+
 bool EncryptAead(AeadJobContext& job, const AeadEncryptRequest& r) {
   JobHost& host = job.window.host;
   if (r.keyText.empty()) {
-    job.report.Log(std::string(kEncryptKeyEmpty) + job.subject);
+    job.report.Log(std::string(job_text::kEncryptKeyMissing) + job.subject);
     return false;
   }
   if (r.keyText.size() > kMaxKeyBytes) {
@@ -70,22 +92,8 @@ bool EncryptAead(AeadJobContext& job, const AeadEncryptRequest& r) {
   try {
     platform::InputFile file(r.source);
     const std::shared_ptr<aead::KdfBatch> batch = r.settings.BatchOrOwn();
-    aead::WriteOptions options;
-    options.header.kdfParams = r.settings.params;
-    options.header.kdfSalt = batch->WriteSalt();
-    options.header.fileSalt = aead::RandomSalt();
-    options.compression = static_cast<std::uint8_t>(r.zipLevel);
-    options.extension = MetadataExtension(r.extension);
-
-    aead::Secret master;
-    try {
-      master = DeriveMaster(job, *batch, r.keyText, options.header.kdfSalt, options.header.kdfParams);
-    } catch (const aead::KdfMemoryError& e) {
-      host.ReportCause(e.what());
-      host.Beep();
-      job.report.Log(std::string(aead_text::kKdfMemory) + job.subject);
-      return false;
-    }
+    const aead::WriteOptions options = NewWriteOptions(*batch, r.settings.params, r.zipLevel, r.extension);
+    const aead::Secret master = WritingMaster(job, *batch, r.keyText, options);
     if (master.empty() || !job.running) return false;
 
     const std::filesystem::path folder = r.outputFolder;
@@ -107,7 +115,7 @@ bool EncryptAead(AeadJobContext& job, const AeadEncryptRequest& r) {
     host.ReportCause(e.what());
     job.running = false;
     host.Beep();
-    job.report.Log(std::string(kEncryptFailed) + job.subject);
+    job.report.Log(std::string(job_text::kEncryptFailed) + job.subject);
     return false;
   }
 }

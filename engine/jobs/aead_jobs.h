@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "engine/aead/writer.h"
 #include "engine/format/save_key_reader.h"
 #include "engine/jobs/aead_settings.h"
 #include "engine/jobs/job_progress.h"
@@ -34,6 +35,16 @@ struct AeadEncryptRequest {
   std::filesystem::path outputFolder;
   std::string outputName;      // the container's name without ".jmz"
 };
+
+// A new container's options: the batch's KDF salt, a fresh file salt, the
+// extension cut to what the metadata holds.
+aead::WriteOptions NewWriteOptions(const aead::KdfBatch& batch, const aead::KdfParams& params, int compression,
+                                   const std::string& extension);
+
+// The master key for writing, the status panel saying what it waits for;
+// empty when the job stopped or (after logging it) the memory area cannot be had.
+aead::Secret WritingMaster(AeadJobContext& job, aead::KdfBatch& batch, const std::string& key,
+                           const aead::WriteOptions& options);
 
 // Encrypts into "name.jmz" (the first free "name(n).jmz"); true when it
 // was written. Failures are logged; I/O errors too.

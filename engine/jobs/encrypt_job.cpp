@@ -22,9 +22,7 @@ constexpr std::string_view kTooBig = "不能压缩/加密大于4GB的文件!压�
 constexpr std::string_view kCancelled = "加密文件已取消:";
 constexpr std::string_view kDriverError = "加密文件出错:";
 constexpr std::string_view kNothingToDo = "请选择文件压缩率进行压缩或者输入密钥进行加密。加密文件已取消:";
-constexpr std::string_view kKeyEmpty = "加密密钥(不能)是空的，请输入加密的密钥。加密文件已取消:";
 constexpr std::string_view kExtensionNotGbk = "文件扩展名含有GBK编码不能表示的字符,加密文件已取消:";
-constexpr std::string_view kFailed = "加密文件出错!已停止:";
 constexpr std::string_view kDone = "加密文件已完成:";
 constexpr std::string_view kCompressionCancelledByUser = "压缩文件已取消:";
 constexpr std::string_view kVersionCaption = "加密算法";
@@ -184,7 +182,7 @@ class EncryptJob {
       }
     } cleanup{*this, working, intermediate};
 
-    if (in_.encryptKey.empty()) return report_.Log(About(kKeyEmpty, display_));
+    if (in_.encryptKey.empty()) return report_.Log(About(job_text::kEncryptKeyMissing, display_));
     report_.Status("进行加密文件...");
     if (!w_.state.encryptActive) return;
     std::error_code ec;
@@ -223,7 +221,7 @@ class EncryptJob {
       w_.host.ReportCause(e.what());
       w_.state.encryptActive = false;
       w_.host.Beep();
-      report_.Log(About(kFailed, display_));
+      report_.Log(About(job_text::kEncryptFailed, display_));
     }
   }
 

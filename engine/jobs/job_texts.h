@@ -11,6 +11,8 @@ inline constexpr std::string_view kEncryptEmpty = "文件(大小0字节)是空�
 inline constexpr std::string_view kEncryptTooBig = "不能加密大于4GB的文件!加密文件已取消:";
 inline constexpr std::string_view kDecryptEmpty = "文件(大小0字节)是空的!不需要解密/解压缩。解密文件已取消:";
 inline constexpr std::string_view kDecryptTooBig = "不能解密大于4GB的文件!解密文件已取消:";
+inline constexpr std::string_view kEncryptKeyMissing = "加密密钥(不能)是空的，请输入加密的密钥。加密文件已取消:";
+inline constexpr std::string_view kEncryptFailed = "加密文件出错!已停止:";
 
 // A text followed by the file it is about.
 inline std::string About(std::string_view text, const std::string& file) { return std::string(text) + file; }

@@ -4,7 +4,6 @@
 #include "engine/compression/inflate_sink.h"
 #include "engine/format/save_key_reader.h"
 #include "engine/jobs/aead_jobs.h"
-#include "engine/jobs/aead_texts.h"
 #include "engine/jobs/job_progress.h"
 #include "engine/jobs/job_report.h"
 #include "engine/jobs/output_names.h"
@@ -78,16 +77,9 @@ class UpgradeJob final : public ReaderEvents {
     }
 
     const std::shared_ptr<aead::KdfBatch> batch = in_.aead.BatchOrOwn();
-    aead::WriteOptions options;
-    options.header.kdfParams = in_.aead.params;
-    options.header.kdfSalt = batch->WriteSalt();
-    options.header.fileSalt = aead::RandomSalt();
-    options.compression = static_cast<std::uint8_t>(c.fields.compression);
-    options.extension = c.extension;
-    report_.Status(std::string(aead_text::kDeriving));
-    const aead::Secret master =
-        batch->Master(AsBytes(in_.keyText), options.header.kdfSalt, options.header.kdfParams, w_.state.encryptActive,
-                      [this] { report_.Status(std::string(aead_text::kWaiting)); });
+    const aead::WriteOptions options = NewWriteOptions(*batch, in_.aead.params, c.fields.compression, c.extension);
+    AeadJobContext job{w_, report_, progress_, w_.state.encryptActive, display_};
+    const aead::Secret master = WritingMaster(job, *batch, in_.keyText, options);
     if (master.empty()) return;
 
     const std::filesystem::path folder = in_.outputFolder;

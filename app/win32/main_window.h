@@ -174,6 +174,20 @@ class MainWindow final : public Window, public engine::JobHost {
     MainWindow& window_;
   };
 
+  // Marks a job command as under way from before its first pause to its end:
+  // a second click meanwhile (a double click, Enter twice) must not run a
+  // nested command whose job the outer one would then stop.
+  class CommandInProgress {
+   public:
+    explicit CommandInProgress(MainWindow& window) : window_(window) { window_.commandInProgress_ = true; }
+    CommandInProgress(const CommandInProgress&) = delete;
+    CommandInProgress& operator=(const CommandInProgress&) = delete;
+    ~CommandInProgress() { window_.commandInProgress_ = false; }
+
+   private:
+    MainWindow& window_;
+  };
+
   // main_window.cpp: creation and layout.
   void CreateFonts();
   void CreateControls();
@@ -243,6 +257,9 @@ class MainWindow final : public Window, public engine::JobHost {
     bool aead = false;
   };
   BatchKeys CurrentKeys() const;
+  // True, with a beep, while another job command is being prepared,
+  // dispatched or run.
+  bool RefuseWhileBusy();
   void DispatchBatch(int button, std::vector<std::wstring> files, const BatchKeys& keys);
   MainWindow* CreateSecondaryWindow();
   bool StartWorker(std::function<void()> job);
@@ -407,6 +424,7 @@ class MainWindow final : public Window, public engine::JobHost {
   engine::TZnZip zip_;  // ZnZip1
   engine::JobWindow jobWindow_{*this, state_, zip_};
   int dispatchingButton_ = 0;
+  bool commandInProgress_ = false;
   std::string jobDisplayPath_;           // the file of the save-key job
   std::vector<std::string> noKeyFiles_;  // the files of a no-saved-key batch
   std::size_t noKeyStarted_ = 0;         // files of that batch started so far

@@ -141,6 +141,12 @@ std::optional<std::string> MainWindow::KeyBytesOrNotice(int box, const char* ref
   return bytes;
 }
 
+bool MainWindow::RefuseWhileBusy() {
+  if (!commandInProgress_ && dispatchingButton_ == 0 && !(workerRunning_ && state_.Busy())) return false;
+  group_.services.boxes.Beep();
+  return true;
+}
+
 MainWindow::BatchKeys MainWindow::CurrentKeys() const { return {KeyText(kIdJm1), KeyText(kIdJm2), aeadChecked_}; }
 
 void MainWindow::Button1Click() {
@@ -153,10 +159,8 @@ void MainWindow::Button1Click() {
     state_.idleFlag = true;
     return;
   }
-  if (dispatchingButton_ != 0 || (workerRunning_ && state_.Busy())) {
-    group_.services.boxes.Beep();
-    return;
-  }
+  if (RefuseWhileBusy()) return;
+  CommandInProgress command(*this);
   // The decrypt key is needed only for a container that gets a further
   // layer; the job refuses such a file when the box cannot be a key.
   const BatchKeys keys = CurrentKeys();
@@ -180,10 +184,8 @@ void MainWindow::Button2Click() {
     state_.idleFlag = true;
     return;
   }
-  if (dispatchingButton_ != 0 || (workerRunning_ && state_.Busy())) {
-    group_.services.boxes.Beep();
-    return;
-  }
+  if (RefuseWhileBusy()) return;
+  CommandInProgress command(*this);
   const BatchKeys keys = CurrentKeys();
   if (!keys.aead && !KeyBytesOrNotice(kIdJm2, text::kDecryptKeyNotGbk)) return;
   if (!WaitForWorker()) return;
@@ -370,10 +372,8 @@ void MainWindow::NoKeyEntryClick(engine::NoKeyMode mode) {
                                               : engine::nokey_text::kDecryptKeyEmpty));
     return;
   }
-  if (dispatchingButton_ != 0 || (workerRunning_ && state_.Busy())) {
-    group_.services.boxes.Beep();
-    return;
-  }
+  if (RefuseWhileBusy()) return;
+  CommandInProgress command(*this);
   const std::optional<std::string> key =
       KeyBytesOrNotice(box, encrypting ? text::kEncryptKeyNotGbk : text::kDecryptKeyNotGbk);
   if (!key || !WaitForWorker()) return;

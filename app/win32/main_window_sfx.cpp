@@ -53,10 +53,8 @@ void MainWindow::Button6Click() {
     state_.idleFlag = true;
     return;
   }
-  if (dispatchingButton_ != 0 || (workerRunning_ && state_.Busy())) {
-    group_.services.boxes.Beep();
-    return;
-  }
+  if (RefuseWhileBusy()) return;
+  CommandInProgress command(*this);
   const BatchKeys keys = CurrentKeys();
   if (!WaitForWorker()) return;
   Hold hold(*this);
@@ -74,10 +72,12 @@ void MainWindow::Button8Click() {
     sfx::CancelSeparate(jobWindow_, name);
     return;
   }
-  if (!carriesPackage_ || dispatchingButton_ != 0 || (workerRunning_ && state_.Busy())) {
+  if (!carriesPackage_) {
     group_.services.boxes.Beep();
     return;
   }
+  if (RefuseWhileBusy()) return;
+  CommandInProgress command(*this);
   if (!WaitForWorker()) return;
   Hold hold(*this);
   try {
@@ -104,10 +104,12 @@ void MainWindow::Button7Click() {
     sfx::CancelSelfDecrypt(jobWindow_, name);
     return;
   }
-  if (!carriesPackage_ || dispatchingButton_ != 0 || (workerRunning_ && state_.Busy())) {
+  if (!carriesPackage_) {
     group_.services.boxes.Beep();
     return;
   }
+  if (RefuseWhileBusy()) return;
+  CommandInProgress command(*this);
   // With the authenticated-encryption item on, any key text goes to the job.
   const std::optional<std::string> key =
       aeadChecked_ ? std::optional<std::string>(KeyBytes(platform::Narrow(KeyText(kIdJm2))).value_or(std::string()))

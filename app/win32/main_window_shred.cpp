@@ -32,10 +32,8 @@ void MainWindow::delflClick() {
     SetStatusPanelText(kShredStopped);
     return;
   }
-  if (dispatchingButton_ != 0 || (workerRunning_ && state_.Busy())) {
-    group_.services.boxes.Beep();
-    return;
-  }
+  if (RefuseWhileBusy()) return;
+  CommandInProgress command(*this);
   if (!WaitForWorker()) return;
   Hold hold(*this);
   try {

@@ -1,9 +1,11 @@
 #include "app/win32/real_services.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace app {
@@ -30,8 +32,11 @@ std::vector<std::wstring> SelectedFiles(const wchar_t* buffer) {
 
 namespace {
 
-// Room for a long multiple selection: some 800 names of 300 characters.
-constexpr DWORD kSelectionBuffer = 262144;
+// The most a selection may take: more names than any batch is meant to hold.
+constexpr DWORD kLargestSelection = 1u << 24;
+constexpr wchar_t kSelectionCaption[] = L"选择文件";
+constexpr wchar_t kSelectionGrown[] = L"所选文件的名称太多太长,超出了能接收的长度。已加大接收的长度,请再选择一次。";
+constexpr wchar_t kSelectionTooLarge[] = L"所选文件的名称太多太长,超出了能接收的长度。请分批选择。";
 // The longest path the system takes.
 constexpr DWORD kLongestPath = 32768;
 
@@ -54,12 +59,19 @@ OPENFILENAMEW DialogFields(HWND owner, const std::wstring& filter, std::vector<w
 
 std::optional<std::vector<std::wstring>> SystemFileDialogs::OpenFiles(HWND owner, const FileDialogRequest& request) {
   const std::wstring filter = DialogFilter(request.filter);
-  std::vector<wchar_t> buffer(kSelectionBuffer, L'\0');
-  request.fileName.copy(buffer.data(), std::min<std::size_t>(request.fileName.size(), kSelectionBuffer - 2));
-  OPENFILENAMEW ofn = DialogFields(owner, filter, buffer, request);
-  ofn.Flags |= OFN_ALLOWMULTISELECT;
-  if (!GetOpenFileNameW(&ofn)) return std::nullopt;
-  return SelectedFiles(buffer.data());
+  // A selection longer than the buffer fails like a cancel; the user is told
+  // and asked again with a larger one, so a choice is never dropped silently.
+  for (DWORD chars = std::max<DWORD>(selectionChars_, 2);; chars = std::min(chars * 8, kLargestSelection)) {
+    std::vector<wchar_t> buffer(chars, L'\0');
+    request.fileName.copy(buffer.data(), std::min<std::size_t>(request.fileName.size(), chars - 2));
+    OPENFILENAMEW ofn = DialogFields(owner, filter, buffer, request);
+    ofn.Flags |= OFN_ALLOWMULTISELECT;
+    if (openDialog_(&ofn)) return SelectedFiles(buffer.data());
+    if (dialogError_() != FNERR_BUFFERTOOSMALL) return std::nullopt;
+    const bool grown = chars < kLargestSelection;
+    MessageBoxW(owner, grown ? kSelectionGrown : kSelectionTooLarge, kSelectionCaption, MB_OK | MB_ICONINFORMATION);
+    if (!grown) return std::nullopt;
+  }
 }
 
 std::optional<SavedFile> SystemFileDialogs::SaveFile(HWND owner, const FileDialogRequest& request) {

@@ -2,6 +2,10 @@
 // ShellExecute, the system clock and the registry.
 #pragma once
 
+#include <windows.h>
+
+#include <commdlg.h>
+
 #include "app/win32/registry_store.h"
 #include "app/win32/services.h"
 #include "app/win32/system_popup_menus.h"
@@ -10,12 +14,24 @@ namespace app {
 
 class SystemFileDialogs final : public FileDialogs {
  public:
+  using OpenDialogCall = BOOL(WINAPI*)(LPOPENFILENAMEW);
+  using DialogErrorCall = DWORD(WINAPI*)();
+  SystemFileDialogs() = default;
+  // Tests replace the open dialog and its error, and start with a small buffer.
+  SystemFileDialogs(OpenDialogCall open, DialogErrorCall error, unsigned selectionChars)
+      : openDialog_(open), dialogError_(error), selectionChars_(selectionChars) {}
   std::optional<std::vector<std::wstring>> OpenFiles(HWND owner, const FileDialogRequest& request) override;
   std::optional<SavedFile> SaveFile(HWND owner, const FileDialogRequest& request) override;
   std::optional<std::wstring> BrowseFolder(HWND owner) override;
   std::optional<COLORREF> ChooseColour(HWND owner, COLORREF initial) override;
 
  private:
+  // Room for a long multiple selection: some 800 names of 300 characters.
+  static constexpr unsigned kSelectionChars = 262144;
+
+  OpenDialogCall openDialog_ = GetOpenFileNameW;
+  DialogErrorCall dialogError_ = CommDlgExtendedError;
+  unsigned selectionChars_ = kSelectionChars;
   COLORREF customColours_[16] = {};
 };
 

@@ -266,6 +266,30 @@ TEST_F(DispatchTest, TheKeyCheckedAtTheClickIsTheKeyTheBatchUses) {
   ASSERT_TRUE(WaitForLines(L"解密文件已完成:", 1));
 }
 
+TEST_F(DispatchTest, ASecondClickDuringTheResetPauseIsRefusedNotRunNested) {
+  StartPrimary();
+  SetKey(Primary(), kIdJm1, L"k");
+  SetKey(Primary(), kIdJm2, L"k");
+  // A double click, or Enter twice, arrives while the command serves messages
+  // before its dialog; run nested, its job would be stopped by the outer one.
+  for (int id : std::vector<int>{kIdButton1, kIdButton2, kIdButton6, kIdDelfl, kIdNoKeyEncrypt, kIdNoKeyDecrypt}) {
+    SCOPED_TRACE(id);
+    dialogs_.openRequests.clear();
+    boxes_.beeps = 0;
+    bool again = false;
+    clock_.onUiPause = [&] {
+      if (again || !dialogs_.openRequests.empty()) return;
+      again = true;
+      Command(Primary(), id, BN_CLICKED);
+    };
+    Command(Primary(), id, BN_CLICKED);
+    clock_.onUiPause = nullptr;
+    EXPECT_TRUE(again);
+    EXPECT_EQ(dialogs_.openRequests.size(), 1u);
+    EXPECT_EQ(boxes_.beeps, 1);
+  }
+}
+
 TEST_F(DispatchTest, ADecryptKeyThatGbkCannotWriteRefusesOnlyAFurtherLayer) {
   StartPrimary();
   SetKey(Primary(), kIdJm1, L"k");

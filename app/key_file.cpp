@@ -1,5 +1,6 @@
 #include "app/key_file.h"
 
+#include "platform/file.h"
 #include "platform/text.h"
 
 namespace app {
@@ -27,13 +28,35 @@ std::string WithCrLfLineBreaks(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::string> KeyTextFromFile(std::string_view fileBytes) {
-  const std::size_t zero = fileBytes.find('\0');
-  if (zero != std::string_view::npos) fileBytes = fileBytes.substr(0, zero);
-  if (!platform::GbkToUtf8(fileBytes)) return std::nullopt;
-  std::string text = WithCrLfLineBreaks(fileBytes);
-  text.resize(platform::GbkCutLength(text, kMaxLoadedKey));
+std::optional<std::string> KeyTextFromFile(std::string_view firstBytes) {
+  const std::size_t zero = firstBytes.find('\0');
+  if (zero != std::string_view::npos) firstBytes = firstBytes.substr(0, zero);
+  std::string text = WithCrLfLineBreaks(firstBytes.substr(0, kKeyFileBytesRead));
+  std::size_t kept = platform::GbkCutLength(text, kMaxLoadedKey);
+  // A key never ends in half a line break.
+  if (kept > 0 && kept < text.size() && text[kept - 1] == '\r' && text[kept] == '\n') --kept;
+  text.resize(kept);
+  if (!platform::GbkToUtf8(text)) return std::nullopt;
   return text;
+}
+
+LoadedKey LoadKeyFile(const std::filesystem::path& file) {
+  std::string bytes(kKeyFileBytesRead, '\0');
+  try {
+    platform::InputFile in(file);
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+      const std::size_t n = in.Read(bytes.data() + got, bytes.size() - got);
+      if (n == 0) break;
+      got += n;
+    }
+    bytes.resize(got);
+  } catch (const platform::IoError&) {
+    return {};
+  }
+  std::optional<std::string> text = KeyTextFromFile(bytes);
+  if (!text) return {LoadedKey::Outcome::kNotGbk, {}};
+  return {LoadedKey::Outcome::kKey, std::move(*text)};
 }
 
 }  // namespace app

@@ -256,15 +256,14 @@ void MainWindow::N14Click() {
     files = group_.services.dialogs.OpenFiles(Handle(), request);
   }
   if (!files || files->empty()) return;
-  std::ifstream in(std::filesystem::path(files->front()), std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in) {
-    // An unreadable file: the box keeps its key.
+  const LoadedKey loaded = LoadKeyFile(std::filesystem::path(files->front()));
+  const std::optional<std::string> utf8 =
+      loaded.outcome == LoadedKey::Outcome::kKey ? platform::GbkToUtf8(loaded.text) : std::nullopt;
+  if (loaded.outcome == LoadedKey::Outcome::kUnreadable) {
+    // An unreadable file, even part-way: the box keeps its key.
     group_.services.boxes.Beep();
     return;
   }
-  const std::optional<std::string> key = KeyTextFromFile(bytes);
-  const std::optional<std::string> utf8 = key ? platform::GbkToUtf8(*key) : std::nullopt;
   if (!utf8) {
     // The box keeps its key; with the keys masked the user could not see
     // that nothing was loaded, so the refusal is shown.

@@ -53,10 +53,12 @@ std::string_view WithoutLastCharacter(std::string_view text) {
 
 }  // namespace
 
-OutputFolderChoice ChooseOutputFolder(std::string_view listHint, std::string_view firstFile,
+OutputFolderChoice ChooseOutputFolder(std::string_view currentFolder, std::string_view listHint,
+                                      std::string_view firstFile,
                                       const std::function<bool(std::string_view path)>& isFolder) {
   const std::string_view named = WithoutLastCharacter(listHint);
   if (!named.empty() && isFolder(named)) {
+    if (!currentFolder.empty()) return {std::string(currentFolder), false};
     std::string folder(named);
     if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
     return {folder, false};

@@ -40,15 +40,17 @@ JobLockPlan SetJobControlsPlan(engine::JobControl trigger, bool enabled, bool ca
 // Caption of a job button when idle (`enabled`) and while it cancels its job.
 std::string_view JobButtonCaption(engine::JobControl control, bool enabled);
 
-// PrepareOutputFolder's rule. When the log list's hint without its last
-// character names an existing folder, the batch writes there (the folder
-// with one trailing separator). Otherwise it writes into the folder of its
-// first file, and the list shows that folder (`replaced`).
+// PrepareOutputFolder's rule. While the log list's hint without its last
+// character names an existing folder, the window's output folder
+// `currentFolder` carries over (a window without one takes the hint's folder,
+// with one trailing separator). Otherwise the batch writes into the folder of
+// its first file, and the list shows that folder (`replaced`).
 struct OutputFolderChoice {
   std::string folder;  // ends with "\"
   bool replaced = false;
 };
-OutputFolderChoice ChooseOutputFolder(std::string_view listHint, std::string_view firstFile,
+OutputFolderChoice ChooseOutputFolder(std::string_view currentFolder, std::string_view listHint,
+                                      std::string_view firstFile,
                                       const std::function<bool(std::string_view path)>& isFolder);
 
 // The folder part of a path with its trailing separator ("\" or "/").

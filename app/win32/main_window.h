@@ -260,6 +260,10 @@ class MainWindow final : public Window, public engine::JobHost {
   // True, with a beep, while another job command is being prepared,
   // dispatched or run.
   bool RefuseWhileBusy();
+  // A batch command from its reset to its dispatch; any failure on the way
+  // ends in BatchFailed with the file it was at.
+  void RunBatchCommand(int button, const FileDialogRequest& request, const BatchKeys& keys);
+  void BatchFailed(int button, const std::string& file);
   void DispatchBatch(int button, std::vector<std::wstring> files, const BatchKeys& keys);
   MainWindow* CreateSecondaryWindow();
   bool StartWorker(std::function<void()> job);

@@ -62,7 +62,7 @@ void MainWindow::ResetJobs() {
 
 bool MainWindow::PrepareOutputFolder(const std::wstring& firstFile) {
   const OutputFolderChoice choice =
-      ChooseOutputFolder(platform::Narrow(Hint(kIdComboBox1)), platform::Narrow(firstFile), IsExistingFolder);
+      ChooseOutputFolder(outputFolder_, platform::Narrow(Hint(kIdComboBox1)), platform::Narrow(firstFile), IsExistingFolder);
   outputFolder_ = choice.folder;
   if (choice.replaced) {
     const std::wstring folder = platform::Widen(outputFolder_);
@@ -166,13 +166,7 @@ void MainWindow::Button1Click() {
   const BatchKeys keys = CurrentKeys();
   if (!keys.aead && !KeyBytesOrNotice(kIdJm1, text::kEncryptKeyNotGbk)) return;
   if (!WaitForWorker()) return;
-  Hold hold(*this);
-  ResetJobs();
-  FileDialogRequest request{text::kEncryptTitle, text::kAllFilesFilter, 1, PreselectedFile()};
-  SetStatusPanelText(L"");
-  const std::optional<std::vector<std::wstring>> files = group_.services.dialogs.OpenFiles(Handle(), request);
-  if (!files || files->empty() || closing_) return;
-  DispatchBatch(kIdButton1, *files, keys);
+  RunBatchCommand(kIdButton1, {text::kEncryptTitle, text::kAllFilesFilter, 1, PreselectedFile()}, keys);
 }
 
 void MainWindow::Button2Click() {
@@ -189,18 +183,38 @@ void MainWindow::Button2Click() {
   const BatchKeys keys = CurrentKeys();
   if (!keys.aead && !KeyBytesOrNotice(kIdJm2, text::kDecryptKeyNotGbk)) return;
   if (!WaitForWorker()) return;
+  RunBatchCommand(kIdButton2, {text::kDecryptTitle, text::kDecryptFilter, 1, PreselectedFile()}, keys);
+}
+
+void MainWindow::RunBatchCommand(int button, const FileDialogRequest& request, const BatchKeys& keys) {
   Hold hold(*this);
-  ResetJobs();
-  FileDialogRequest request{text::kDecryptTitle, text::kDecryptFilter, 1, PreselectedFile()};
-  SetStatusPanelText(L"");
-  const std::optional<std::vector<std::wstring>> files = group_.services.dialogs.OpenFiles(Handle(), request);
-  if (!files || files->empty() || closing_) return;
-  DispatchBatch(kIdButton2, *files, keys);
+  try {
+    ResetJobs();
+    SetStatusPanelText(L"");
+    const std::optional<std::vector<std::wstring>> files = group_.services.dialogs.OpenFiles(Handle(), request);
+    if (!files || files->empty() || closing_) return;
+    DispatchBatch(button, *files, keys);
+  } catch (const std::exception&) {
+    BatchFailed(button, "");
+  }
+}
+
+void MainWindow::BatchFailed(int button, const std::string& file) {
+  (button == kIdButton1 ? state_.encryptActive : button == kIdButton6 ? state_.sfxCreateActive
+                                                                      : state_.decryptActive) = false;
+  state_.idleFlag = true;
+  LogLine((button == kIdButton1 ? text::kEncryptDispatchError
+           : button == kIdButton6 ? text::kSfxDispatchError
+                                  : text::kDecryptDispatchError) + file);
+  if (button == kIdButton2) group_.services.boxes.Beep();
 }
 
 void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files, const BatchKeys& keys) {
   Hold hold(*this);
   const bool encrypting = button == kIdButton1;
+  // The encryption and self-decrypting batches pause before each file; the
+  // decryption batch pauses longer after starting each job.
+  const bool pauseBeforeFile = button != kIdButton2;
   std::size_t current = 0;
   try {
     PrepareOutputFolder(files.front());
@@ -217,7 +231,7 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files, cons
     const engine::AeadSettings aead{keys.aead, {}, std::make_shared<engine::aead::KdfBatch>()};
     for (current = 0; current < files.size(); ++current) {
       if (state_.idleFlag || closing_) break;
-      if (encrypting) PumpFor(33);
+      if (pauseBeforeFile) PumpFor(33);
       if (state_.idleFlag || closing_) break;
       MainWindow* target = this;
       if (current > 0) {
@@ -289,17 +303,12 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files, cons
         });
       }
       if (!started) throw std::runtime_error("the window cannot start a job");
-      PumpFor(encrypting ? 33 : 66);
+      PumpFor(button == kIdButton2 ? 66 : 33);
       PumpMessages();
     }
     state_.idleFlag = true;
   } catch (const std::exception&) {
-    (encrypting ? state_.encryptActive : button == kIdButton6 ? state_.sfxCreateActive : state_.decryptActive) = false;
-    state_.idleFlag = true;
-    const std::string name = current < files.size() ? platform::Narrow(files[current]) : std::string();
-    LogLine((encrypting ? text::kEncryptDispatchError : button == kIdButton6 ? text::kSfxDispatchError
-                                                                             : text::kDecryptDispatchError) + name);
-    if (!encrypting) group_.services.boxes.Beep();
+    BatchFailed(button, current < files.size() ? platform::Narrow(files[current]) : std::string());
   }
   dispatchingButton_ = 0;
 }

@@ -57,13 +57,7 @@ void MainWindow::Button6Click() {
   CommandInProgress command(*this);
   const BatchKeys keys = CurrentKeys();
   if (!WaitForWorker()) return;
-  Hold hold(*this);
-  ResetJobs();
-  FileDialogRequest request{kSfxCreateTitle, kJmzFilter, 1, PreselectedFile()};
-  SetStatusPanelText(L"");
-  const std::optional<std::vector<std::wstring>> files = group_.services.dialogs.OpenFiles(Handle(), request);
-  if (!files || files->empty() || closing_) return;
-  DispatchBatch(kIdButton6, *files, keys);
+  RunBatchCommand(kIdButton6, {kSfxCreateTitle, kJmzFilter, 1, PreselectedFile()}, keys);
 }
 
 void MainWindow::Button8Click() {

@@ -82,7 +82,7 @@ inline constexpr wchar_t kNoKeyCancelDecrypt[] = L"取消解密";
 // Dispatch errors (followed by the current file).
 inline constexpr char kEncryptDispatchError[] = "加密文件出错!已停止:可能要加密的文件正在被使用读写等:";
 inline constexpr char kDecryptDispatchError[] = "解密文件出错!已停止:可能文件正在被使用读写等:";
-inline constexpr char kSfxDispatchError[] = "创建自解密文件出错:";
+inline constexpr char kSfxDispatchError[] = "创建自解密文件出错!已停止:可能要要创建自解密的文件正在被使用读写等:";
 
 // A key with a character that GBK cannot write.
 inline constexpr char kEncryptKeyNotGbk[] =

@@ -75,16 +75,20 @@ TEST(JobLock, WhatALockedWindowDisablesAndTheMd5Box) {
 TEST(OutputFolder, TheListHintCarriesTheFolderFromBatchToBatch) {
   static const std::set<std::string> folders = {"C:\\out", "D:\\数据", "E:"};
   const auto isFolder = [](std::string_view p) { return folders.count(std::string(p)) > 0; };
-  // The hint names a folder: the batch writes there.
-  EXPECT_EQ(app::ChooseOutputFolder("C:\\out\\", "C:\\src\\a.txt", isFolder).folder, "C:\\out\\");
-  EXPECT_FALSE(app::ChooseOutputFolder("C:\\out\\", "C:\\src\\a.txt", isFolder).replaced);
-  EXPECT_EQ(app::ChooseOutputFolder("D:\\数据\\", "C:\\a.txt", isFolder).folder, "D:\\数据\\");
-  EXPECT_EQ(app::ChooseOutputFolder("E:\\", "C:\\a.txt", isFolder).folder, "E:\\");
+  // The hint names a folder: a window without an output folder writes there.
+  EXPECT_EQ(app::ChooseOutputFolder("", "C:\\out\\", "C:\\src\\a.txt", isFolder).folder, "C:\\out\\");
+  EXPECT_FALSE(app::ChooseOutputFolder("", "C:\\out\\", "C:\\src\\a.txt", isFolder).replaced);
+  EXPECT_EQ(app::ChooseOutputFolder("", "D:\\数据\\", "C:\\a.txt", isFolder).folder, "D:\\数据\\");
+  EXPECT_EQ(app::ChooseOutputFolder("", "E:\\", "C:\\a.txt", isFolder).folder, "E:\\");
   // The last character is dropped whatever it is.
-  EXPECT_EQ(app::ChooseOutputFolder("C:\\outX", "C:\\a.txt", isFolder).folder, "C:\\out\\");
+  EXPECT_EQ(app::ChooseOutputFolder("", "C:\\outX", "C:\\a.txt", isFolder).folder, "C:\\out\\");
+  // A window's own output folder carries over while the hint names a folder.
+  const app::OutputFolderChoice kept = app::ChooseOutputFolder("E:\\", "D:\\数据\\", "C:\\a.txt", isFolder);
+  EXPECT_EQ(kept.folder, "E:\\");
+  EXPECT_FALSE(kept.replaced);
   // Anything else (the design hint, an MD5 line, a missing folder): next to the first file.
   for (const char* hint : {" 鼠标右键单击展示菜单", "C:\\out", "", "C:\\gone\\"}) {
-    const app::OutputFolderChoice c = app::ChooseOutputFolder(hint, "C:\\src\\星尘 a.txt", isFolder);
+    const app::OutputFolderChoice c = app::ChooseOutputFolder("E:\\", hint, "C:\\src\\星尘 a.txt", isFolder);
     EXPECT_EQ(c.folder, "C:\\src\\") << hint;
     EXPECT_TRUE(c.replaced);
   }

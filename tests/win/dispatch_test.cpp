@@ -290,6 +290,43 @@ TEST_F(DispatchTest, ASecondClickDuringTheResetPauseIsRefusedNotRunNested) {
   }
 }
 
+TEST_F(DispatchTest, EachBatchPausesAndReportsItsFailuresItsOwnWay) {
+  StartPrimary();
+  SetKey(Primary(), kIdJm1, L"k");
+  SetKey(Primary(), kIdJm2, L"k");
+  const fs::path file = MakeFile(L"one.jmz", 10);
+  struct Case {
+    int button;
+    std::vector<int> pauses;  // reset, then one file's dispatch
+    std::wstring failure;
+    int beeps;
+  } cases[] = {
+      {kIdButton1, {260, 33, 33}, L"加密文件出错!已停止:可能要加密的文件正在被使用读写等:", 0},
+      {kIdButton2, {260, 66}, L"解密文件出错!已停止:可能文件正在被使用读写等:", 1},
+      {kIdButton6, {260, 33, 33}, L"创建自解密文件出错!已停止:可能要要创建自解密的文件正在被使用读写等:", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button);
+    ASSERT_TRUE(PumpUntil([&] { return !primary_->WorkerRunning(); }));
+    clock_.uiPauses.clear();
+    dialogs_.openAnswers.push_back(std::vector<std::wstring>{file.wstring()});
+    Click(Primary(), c.button);
+    EXPECT_EQ(clock_.uiPauses, c.pauses);
+
+    // A failure before the dispatch (here the dialog's) clears the flag and
+    // logs the batch's own line.
+    ASSERT_TRUE(PumpUntil([&] { return !primary_->WorkerRunning(); }));
+    boxes_.beeps = 0;
+    dialogs_.onOpen = [] { throw std::runtime_error("the dialog failed"); };
+    Click(Primary(), c.button);
+    dialogs_.onOpen = nullptr;
+    EXPECT_EQ(LogLines(Primary()).back(), L" " + c.failure);
+    EXPECT_EQ(boxes_.beeps, c.beeps);
+    EXPECT_FALSE(primary_->State().Busy());
+    EXPECT_TRUE(primary_->State().idleFlag);
+  }
+}
+
 TEST_F(DispatchTest, ADecryptKeyThatGbkCannotWriteRefusesOnlyAFurtherLayer) {
   StartPrimary();
   SetKey(Primary(), kIdJm1, L"k");

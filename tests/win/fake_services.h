@@ -128,6 +128,8 @@ class FakeClock final : public app::Clock {
   std::atomic<int> pacePercent{10};
   // Runs at the start of every pause of the user-interface thread.
   std::function<void()> onUiPause;
+  // The design lengths of the user-interface thread's pauses, in order.
+  std::vector<int> uiPauses;
   DWORD uiThread = GetCurrentThreadId();
   // While set, a job's worker that pauses waits here (the count says how many).
   std::atomic<bool> parkWorkers{false};
@@ -137,6 +139,7 @@ class FakeClock final : public app::Clock {
   std::uint32_t Ticks() override { return ticks; }
   int PauseLength(int designMilliseconds) override {
     if (GetCurrentThreadId() == uiThread) {
+      uiPauses.push_back(designMilliseconds);
       if (onUiPause) onUiPause();
     } else if (parkWorkers) {
       ++parked;

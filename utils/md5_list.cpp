@@ -2,11 +2,28 @@
 
 #include <system_error>
 
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/staged_output.h"
 #include "platform/text.h"
 
 namespace utils {
+
+namespace {
+
+// The size of a file opened as the digest will open it: one that another
+// program holds locked, or that cannot be read at all, counts as empty.
+std::uint64_t SizeAsOpened(const std::filesystem::path& file) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) return 0;
+  try {
+    return platform::InputFile(file).Size();
+  } catch (const platform::IoError&) {
+    return 0;
+  }
+}
+
+}  // namespace
 
 VerifyResult VerifyFileMD5(const std::filesystem::path& file, int mode, const MD5ProgressEvent& progress) {
   VerifyResult r;
@@ -17,8 +34,8 @@ VerifyResult VerifyFileMD5(const std::filesystem::path& file, int mode, const MD
     r.lines.push_back("  \"" + path + "\" 不存在，不能MD5效验。");
     return r;
   }
-  const std::uintmax_t size = std::filesystem::is_regular_file(file, ec) ? std::filesystem::file_size(file, ec) : 0;
-  if (ec || size == 0) {
+  const std::uint64_t size = SizeAsOpened(file);
+  if (size == 0) {
     r.lines.push_back("  取消效验：" + path + "  -> 文件大小：0 字节。");
     return r;
   }

@@ -77,6 +77,18 @@ TEST_F(Md5ShredTest, DroppedFilesGetTheirDigestsFoldersAndEmptyFilesTheirLines) 
   EXPECT_TRUE(primary_->State().idleFlag);
 }
 
+TEST_F(Md5ShredTest, AFileAnotherProgramHoldsLockedGetsTheEmptyLineNotAnErrorBox) {
+  StartPrimary();
+  const fs::path locked = File(L"锁定.bin");
+  WriteFileBytes(locked, "held by another program");
+  HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  Drop(Primary(), {locked});
+  CloseHandle(holder);
+  EXPECT_EQ(LogLines(Primary()), std::vector<std::wstring>{L"  取消效验：" + locked.wstring() + L"  -> 文件大小：0 字节。"});
+  EXPECT_TRUE(boxes_.shown.empty());
+}
+
 TEST_F(Md5ShredTest, WithTheBoxUntickedNothingIsHashedButTheLastFileIsPreselected) {
   StartPrimary({L"/nomd5"});
   ASSERT_FALSE(Checked(Primary(), kIdCheckBox2));

@@ -45,6 +45,23 @@ std::string ReserveTempFile(const char* prefix) {
   return {};
 }
 
+// Removes the reserved file of a download that is not running when the
+// scope ends (it never started, or starting it failed).
+class ReleaseUnlessRunning {
+ public:
+  explicit ReleaseUnlessRunning(utils::THTTPGet& get) : get_(get) {}
+  ReleaseUnlessRunning(const ReleaseUnlessRunning&) = delete;
+  ReleaseUnlessRunning& operator=(const ReleaseUnlessRunning&) = delete;
+  ~ReleaseUnlessRunning() {
+    if (get_.Running()) return;
+    std::error_code ec;
+    std::filesystem::remove(platform::Utf8ToPath(get_.FileName), ec);
+  }
+
+ private:
+  utils::THTTPGet& get_;
+};
+
 }  // namespace
 
 void MainWindow::SetUpDownloads() {
@@ -73,18 +90,19 @@ void MainWindow::StartUpdateCheck() {
       const char* path;
     } downloads[2] = {{httpGet1_, "xcjm01", group_.sites.first, "/xcwjjm1.htm"},
                       {httpGet2_, "xcjm02", group_.sites.second, "/xcwjjm2.htm"}};
+    SetTimer(Handle(), kUpdateTimer, group_.sites.checkMilliseconds, nullptr);
     for (const auto& d : downloads) {
       // A download still ending keeps its file; it is read when it ends.
       if (d.get.Running()) continue;
       d.get.FileName = ReserveTempFile(d.prefix);
       if (d.get.FileName.empty()) continue;
+      // A reserved file whose download does not start is nobody's to remove.
+      ReleaseUnlessRunning release(d.get);
       d.get.URL = "http://" + platform::Narrow(d.site) + d.path;
       d.get.WaitThread = false;
       d.get.Timeout = group_.sites.checkMilliseconds;
+      d.get.DownloadToFile();
     }
-    SetTimer(Handle(), kUpdateTimer, group_.sites.checkMilliseconds, nullptr);
-    for (const auto& d : downloads)
-      if (!d.get.Running() && !d.get.FileName.empty()) d.get.DownloadToFile();
   } catch (const std::exception&) {
     group_.services.boxes.Beep();
   }

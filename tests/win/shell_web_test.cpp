@@ -415,5 +415,20 @@ TEST_F(HttpGetTest, PostedFormBinaryDataAndSecureAddresses) {
   EXPECT_EQ(hello[1], '\x03');  // TLS major version
 }
 
+TEST_F(HttpGetTest, WaitingForItsThreadLeavesTheProgramsEndToTheOuterLoop) {
+  LocalServer server({{"/slow", {"ok", true, true}}});
+  utils::THTTPGet get;
+  get.URL = "http://" + platform::PathToUtf8(server.Host()) + "/slow";
+  get.FileName = platform::PathToUtf8(folder_ / L"等待.htm");
+  get.Timeout = 3000;
+  get.WaitThread = true;
+  PostQuitMessage(7);
+  get.DownloadToFile();
+  MSG message;
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(message.wParam, 7u);
+  EXPECT_TRUE(PumpUntil([&] { return !get.Running(); }, 15000));
+}
+
 }  // namespace
 }  // namespace wintest

@@ -209,12 +209,20 @@ void THTTPGet::DownloadToFile() {
   run->hasProgress = static_cast<bool>(OnProgress);
   run->timeout = Timeout;
   run->notify = notify_;
-  run_ = run;
-  // The thread releases itself when it ends (nothing joins it).
+  // The thread releases itself when it ends (nothing joins it); a thread
+  // that cannot be created leaves the component idle.
   std::thread([run] { Execute(run); }).detach();
+  run_ = run;
   if (WaitThread) {
     MSG message;
-    while (run_ == run && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (run_ == run) {
+      const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+      if (got == 0) {
+        // The end of the program belongs to the outer message loop.
+        PostQuitMessage(static_cast<int>(message.wParam));
+        break;
+      }
+      if (got < 0) break;
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }

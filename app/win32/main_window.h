@@ -152,6 +152,7 @@ class MainWindow final : public Window, public engine::JobHost {
   void NoKeyFileStarted(engine::NoKeyMode mode) override;
   void NoKeyMenuRestore(engine::NoKeyMode mode) override;
   void Pause(int milliseconds) override;
+  bool NamesResultsAwayFromSource() const override { return true; }
 
  protected:
   bool OnCreate(const CREATESTRUCTW& create) override;

@@ -6,6 +6,7 @@
 #include "engine/jobs/aead_texts.h"
 #include "engine/jobs/job_texts.h"
 #include "engine/jobs/output_names.h"
+#include "engine/jobs/result_place.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/staged_output.h"
@@ -107,9 +108,10 @@ bool EncryptAead(AeadJobContext& job, const AeadEncryptRequest& r) {
     job.progress.Init(file.Size());
     BodyMonitor monitor = Monitor(job);
     if (!aead::EncryptStream(file, out, options, master, monitor) || !job.running) return false;
-    out.Commit(names);
+    const std::filesystem::path written = out.Commit(names);
     job.progress.Complete();
     job.report.Log(std::string(aead_text::kDone) + job.subject);
+    LogResultPlace(host, r.source, written);
     return true;
   } catch (const std::exception& e) {
     host.ReportCause(e.what());
@@ -180,9 +182,11 @@ bool DecryptAead(AeadJobContext& job, platform::ByteSource& source, const AeadDe
   if (!safe) job.report.Log(std::string(read_text::kExtensionDamaged) + job.subject);
   const std::string extension = platform::Utf8Prefix(safe ? *safe : std::string(kDamagedExtension), kMaxOutputExtension);
   const std::string name = r.outputName;
-  out.Commit([folder, name, extension](unsigned n) { return DecryptedCandidate(folder, name, extension, n); });
+  const std::filesystem::path written =
+      out.Commit([folder, name, extension](unsigned n) { return DecryptedCandidate(folder, name, extension, n); });
   job.progress.Complete();
   job.report.Log(std::string(aead_text::kDecryptDone) + job.subject);
+  if (!r.source.empty()) LogResultPlace(host, r.source, written);
   return true;
 }
 

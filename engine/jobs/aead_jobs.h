@@ -56,6 +56,9 @@ struct AeadDecryptRequest {
   std::shared_ptr<aead::KdfBatch> batch;
   std::filesystem::path outputFolder;
   std::string outputName;  // the decrypted file's name without its extension
+  // The container's file when the user chose it (not a carried package): a
+  // result elsewhere is then named in the log.
+  std::filesystem::path source;
 };
 
 // True when the container at `span` starts with the authenticated format's magic.

@@ -8,6 +8,7 @@
 #include "engine/jobs/job_report.h"
 #include "engine/jobs/job_texts.h"
 #include "engine/jobs/output_names.h"
+#include "engine/jobs/result_place.h"
 #include "engine/jobs/reencryption_check.h"
 #include "engine/format/save_key_reader.h"
 #include "engine/jobs/zak_names.h"
@@ -136,7 +137,8 @@ class DecryptJob final : public ReaderEvents {
     AeadJobContext job{w_, report_, progress_, w_.state.decryptActive, Subject()};
     try {
       DecryptAead(job, file, {span, in_.decryptKeyText, in_.aeadBatch, in_.outputFolder,
-                              in_.outputName.empty() ? parts_.name : in_.outputName});
+                              in_.outputName.empty() ? parts_.name : in_.outputName,
+                              in_.selfDecryption ? std::filesystem::path() : in_.source});
     } catch (const std::exception& e) {
       w_.host.ReportCause(e.what());
       report_.Log(std::string(kFailed) + Subject());
@@ -187,7 +189,8 @@ class DecryptJob final : public ReaderEvents {
     if (!compressed) {
       Unlock();
       progress_.Complete();
-      return report_.Log(std::string(kDone) + Subject());
+      report_.Log(std::string(kDone) + Subject());
+      return NameResultPlace(target);
     }
     w_.state.decompressPending = true;
     Expand(target, finalNames);
@@ -225,10 +228,11 @@ class DecryptJob final : public ReaderEvents {
   }
 
   void ZnZip1End(bool success) {
+    // The lines name the file the user chose, not the job's intermediate.
     if (success)
-      report_.Log(report_.StatusText() + " 已完成:" + DisplayPath(w_.zip.SourceFile));
+      report_.Log(report_.StatusText() + " 已完成:" + Subject());
     else
-      report_.Log(ZnZipFailureText(w_.zip, report_.StatusText(), display_));
+      report_.Log(ZnZipFailureText(w_.zip, report_.StatusText(), Subject()));
     ZnZipStageEnded(w_);
     w_.state.plainDecompress = false;
     if (w_.state.decompressPending && HasZakExtension(w_.zip.SourceFile)) {
@@ -238,6 +242,12 @@ class DecryptJob final : public ReaderEvents {
       // The container was fine; its result could not be written.
       else if (w_.zip.OutputFailed()) report_.Log(std::string(kFailed) + Subject());
     }
+    if (success) NameResultPlace(w_.zip.DestFile);
+  }
+
+  // A carried package's result goes where the user chose it.
+  void NameResultPlace(const std::filesystem::path& result) {
+    if (!in_.selfDecryption) LogResultPlace(w_.host, in_.source, result);
   }
 
   JobWindow& w_;

@@ -6,6 +6,7 @@
 #include "engine/jobs/job_report.h"
 #include "engine/jobs/job_texts.h"
 #include "engine/jobs/output_names.h"
+#include "engine/jobs/result_place.h"
 #include "engine/jobs/reencryption_check.h"
 #include "engine/format/save_key_writer.h"
 #include "engine/jobs/zak_names.h"
@@ -214,9 +215,10 @@ class EncryptJob {
                           [this](std::uint64_t position, std::uint64_t increment) { progress_.Step(position, increment); }};
       const WriteResult result = WriteSaveKeyContainer(file, out, options, platform::RandomByte, monitor);
       if (result != WriteResult::kDone || !w_.state.encryptActive) return;  // cancelled: the output goes
-      out.Commit(names);
+      const std::filesystem::path written = out.Commit(names);
       progress_.Complete();
       report_.Log(About(kDone, display_));
+      LogResultPlace(w_.host, in_.file, written);
     } catch (const std::exception& e) {
       w_.host.ReportCause(e.what());
       w_.state.encryptActive = false;

@@ -48,6 +48,10 @@ class JobHost {
   // The error text behind the failure line the job logs next (a window
   // shows only the line; the command-line tool prints the cause too).
   virtual void ReportCause(const std::string& /*cause*/) {}
+  // True when a result written away from its source is named in the log: a
+  // window keeps its output folder from batch to batch, where a tool's user
+  // names the folder in every command.
+  virtual bool NamesResultsAwayFromSource() const { return false; }
 };
 
 }  // namespace engine

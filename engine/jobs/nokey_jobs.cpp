@@ -5,6 +5,7 @@
 #include "engine/jobs/job_texts.h"
 #include "engine/format/nokey_container.h"
 #include "engine/jobs/output_names.h"
+#include "engine/jobs/result_place.h"
 #include "engine/format/save_key_reader.h"
 #include "platform/file.h"
 #include "platform/random.h"
@@ -43,9 +44,10 @@ class NoKeyFileJob {
       BodyMonitor monitor{Flag(), [this](std::uint64_t p, std::uint64_t i) { progress_.Step(p, i); }};
       const WriteResult result = WriteNoKeyContainer(in, out, in_.key, version, platform::RandomByte, monitor);
       if (result == WriteResult::kDone && Flag()) {
-        out.Commit(names);
+        const std::filesystem::path written = out.Commit(names);
         progress_.Complete();
         w_.host.LogLine("加密(不保存密钥的)文件 ... 已完成:" + display_);
+        LogResultPlace(w_.host, file_, written);
       }
     } catch (const std::exception& e) {
       w_.host.ReportCause(e.what());
@@ -104,9 +106,10 @@ class NoKeyFileJob {
       if (Flag() && DecryptNoKeyBody(in, *header, *stream, static_cast<std::uint8_t>(in_.key[0]),
                                      static_cast<std::uint64_t>(size), out, monitor) &&
           Flag()) {
-        out.Commit(names);
+        const std::filesystem::path written = out.Commit(names);
         progress_.Complete();
         w_.host.LogLine("解密不保存密钥的加密文件已完成:" + display_);
+        LogResultPlace(w_.host, file_, written);
       }
     } catch (const std::exception& e) {
       w_.host.ReportCause(e.what());

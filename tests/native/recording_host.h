@@ -23,6 +23,8 @@ class RecordingHost final : public engine::JobHost {
   std::int32_t progressMax = 0;
   std::int32_t progressPosition = 0;
   int progressUpdates = 0;
+  bool namesResultsAway = false;
+  bool NamesResultsAwayFromSource() const override { return namesResultsAway; }
   // Called at every progress position change (a test may cancel from here).
   std::function<void(std::int32_t)> onProgress;
 

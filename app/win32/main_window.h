@@ -267,6 +267,8 @@ class MainWindow final : public Window, public engine::JobHost {
   void BatchFailed(int button, const std::string& file);
   void DispatchBatch(int button, std::vector<std::wstring> files, const BatchKeys& keys);
   MainWindow* CreateSecondaryWindow();
+  // Moves a batch's further window `index` steps down the cascade from this one.
+  void PlaceInCascade(MainWindow& target, int index) const;
   bool StartWorker(std::function<void()> job);
   bool WaitForWorker();
   void OnWorkerEnded();

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <filesystem>
 
+#include "app/cascade.h"
 #include "app/job_lock.h"
 #include "app/key_entry.h"
 #include "app/win32/main_window.h"
@@ -256,6 +257,7 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files, cons
         PumpMessages();
         PumpFor(33);
         if (target->closing_) continue;
+        PlaceInCascade(*target, static_cast<int>(current));
         target->Show(SW_SHOW);
       }
       // The window that runs the job shows the keys and the output folder it
@@ -311,6 +313,22 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files, cons
     BatchFailed(button, current < files.size() ? platform::Narrow(files[current]) : std::string());
   }
   dispatchingButton_ = 0;
+}
+
+void MainWindow::PlaceInCascade(MainWindow& target, int index) const {
+  RECT first{};
+  GetWindowRect(Handle(), &first);
+  // One step is the caption: the window's top edge to its client area.
+  POINT client{0, 0};
+  ClientToScreen(Handle(), &client);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  const ScreenPoint place = CascadePosition({first.left, first.top, first.right, first.bottom}, index,
+                                            static_cast<int>(client.y - first.top),
+                                            {work.left, work.top, work.right, work.bottom});
+  SetWindowPos(target.Handle(), nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 MainWindow* MainWindow::CreateSecondaryWindow() {

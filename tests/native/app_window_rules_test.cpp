@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "app/cascade.h"
 #include "app/colors.h"
 #include "app/hidden_clicks.h"
 #include "app/job_lock.h"
@@ -94,6 +95,27 @@ TEST(OutputFolder, TheListHintCarriesTheFolderFromBatchToBatch) {
   }
   EXPECT_EQ(app::FolderPart("\\\\server\\share\\f"), "\\\\server\\share\\");
   EXPECT_EQ(app::FolderPart("f"), "");
+}
+
+TEST(Cascade, FurtherWindowsStepDownTheScreenAndWrapInsideTheWorkArea) {
+  const app::ScreenRect work{0, 0, 1000, 800};
+  const app::ScreenRect first{100, 100, 600, 600};  // 500 × 500: five steps of 40 fit from here
+  struct Case {
+    int index;
+    int x, y;
+  } cases[] = {
+      {0, 100, 100}, {1, 140, 140}, {5, 300, 300},  // the last that fits from the first window
+      {6, 0, 0},     {7, 40, 40},   {13, 280, 280}, {14, 0, 0},  // then rounds from the corner, 8 a round
+  };
+  for (const Case& c : cases) {
+    const app::ScreenPoint p = app::CascadePosition(first, c.index, 40, work);
+    EXPECT_EQ(p.x, c.x) << c.index;
+    EXPECT_EQ(p.y, c.y) << c.index;
+  }
+  // A window larger than the work area stays at its corner.
+  const app::ScreenPoint big = app::CascadePosition({0, 0, 1200, 900}, 3, 40, work);
+  EXPECT_EQ(big.x, 0);
+  EXPECT_EQ(big.y, 0);
 }
 
 TEST(ClickCounter, HiddenCommandsAppearAtTheSixthClickAndGoPastTheEleventh) {

@@ -60,6 +60,21 @@ TEST_F(DispatchTest, ThreeFilesGiveThreeWindowsThatEachWriteTheirContainerAndDec
   for (HWND w : windows)
     if (w != Primary()) secondary.push_back(w);
   ASSERT_EQ(secondary.size(), 2u);
+  // The further windows cascade down from this one by one caption each.
+  RECT first{};
+  GetWindowRect(Primary(), &first);
+  POINT client{0, 0};
+  ClientToScreen(Primary(), &client);
+  const int step = client.y - first.top;
+  std::vector<LONG> offsets;
+  for (HWND w : secondary) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    EXPECT_EQ(r.left - first.left, r.top - first.top);
+    offsets.push_back(r.top - first.top);
+  }
+  std::sort(offsets.begin(), offsets.end());
+  EXPECT_EQ(offsets, (std::vector<LONG>{step, 2 * step}));
   for (HWND w : secondary) {
     EXPECT_EQ(TextOf(w), L"星尘 文件加密 (副程序)");
     EXPECT_TRUE(IsWindowVisible(w));

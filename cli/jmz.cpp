@@ -7,6 +7,7 @@
 #include "cli/utils_commands.h"
 #include "engine/format/nokey_container.h"
 #include "engine/format/save_key_writer.h"
+#include "engine/jobs/job_files.h"
 #include "platform/paths.h"
 
 namespace cli {
@@ -116,6 +117,7 @@ int RunJmz(const std::vector<std::string>& args) {
     return allRead ? 0 : 1;
   }
   if (std::string problem = CheckJobOptions(o); !problem.empty()) return UsageError(problem);
+  engine::RemoveStaleIntermediates();
   switch (o.command) {
     case Command::kEncrypt: return Encrypt(o);
     case Command::kDecrypt: return Decrypt(o);

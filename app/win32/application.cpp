@@ -7,6 +7,7 @@
 #include "app/win32/last_error.h"
 #include "app/win32/main_window.h"
 #include "app/win32/real_services.h"
+#include "engine/jobs/job_files.h"
 
 namespace app {
 
@@ -36,6 +37,7 @@ int Application::Run(int showCommand) noexcept {
       // Closing the primary window ends the program; it closes only after
       // every other window has ended.
       primary.SetDestroyedHandler([] { PostQuitMessage(0); });
+      engine::RemoveStaleIntermediates();
       primary.Create();
       primary.Show(showCommand);
       exitCode = RunMessageLoop();

@@ -1,9 +1,11 @@
 #include "engine/jobs/job_files.h"
 
+#include <chrono>
 #include <string>
 
 #include "engine/format/save_key_format.h"
 #include "platform/file.h"
+#include "platform/stale_parts.h"
 
 namespace engine {
 
@@ -31,6 +33,16 @@ bool CheckJobFileSize(JobHost& host, std::uint64_t size, std::string_view emptyT
 bool CheckContainerFileSize(JobHost& host, std::uint64_t size, std::string_view emptyText,
                             std::string_view tooBigText) {
   return CheckSize(host, size, kMaxContainerSize, emptyText, tooBigText);
+}
+
+void RemoveStaleIntermediates() noexcept {
+  // A finished output is unheld only between its close and its rename.
+  constexpr std::chrono::seconds kSettled{60};
+  try {
+    platform::RemoveStaleStagedOutputs(TempDirectory(), kSettled);
+  } catch (const std::exception&) {
+    // Leftovers only cost space; the program starts anyway.
+  }
 }
 
 std::filesystem::path TempDirectory() {

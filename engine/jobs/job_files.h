@@ -24,4 +24,8 @@ bool CheckContainerFileSize(JobHost& host, std::uint64_t size, std::string_view 
 // folder when that fails.
 std::filesystem::path TempDirectory();
 
+// Removes the staged outputs that killed processes of this program left in
+// the temporary folder; run once when a program starts.
+void RemoveStaleIntermediates() noexcept;
+
 }  // namespace engine

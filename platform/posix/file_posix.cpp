@@ -1,6 +1,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,6 +78,8 @@ std::optional<OutputFile> OutputFile::CreateNew(const std::filesystem::path& pat
     if (errno == EEXIST) return std::nullopt;
     ThrowErrno("cannot create", path);
   }
+  // Held while written: the start-up clean-up passes over locked files.
+  ::flock(fd, LOCK_EX | LOCK_NB);
   return OutputFile(fd);
 }
 

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/paths.h"
+#include "platform/stale_parts.h"
 #include "platform/staged_output.h"
 #include "platform/text.h"
 
@@ -111,6 +112,30 @@ TEST_F(StagedOutputTest, CreateNewRefusesAnExistingFile) {
   EXPECT_TRUE(platform::OutputFile::CreateNew(dir_ / "y"));
   EXPECT_TRUE(platform::DeleteIfExists(dir_ / "y"));
   EXPECT_TRUE(platform::DeleteIfExists(dir_ / "never-there"));
+}
+
+TEST_F(StagedOutputTest, StartUpRemovesOnlyAbandonedStagedOutputsOfThisProgram) {
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  const auto make = [&](const std::string& name, bool aged) {
+    std::ofstream(dir_ / name) << "x";
+    if (aged) fs::last_write_time(dir_ / name, old);
+  };
+  make("~xcjm-0123456789abcdef.part", true);   // abandoned: goes
+  make("~xcjm-1111111111111111.part", false);  // written just now: may be about to be renamed
+  make("~xcjm-0123456789ABCDEF.part", true);   // not a name this program makes
+  make("~xcjm-0123.part", true);
+  make("report.part", true);
+  // A running job's staged output is held, however old.
+  platform::StagedOutput running(dir_);
+  running.Write("y", 1);
+  for (const auto& e : fs::directory_iterator(dir_))
+    if (e.path().filename() != "~xcjm-1111111111111111.part") fs::last_write_time(e.path(), old);
+
+  EXPECT_EQ(platform::RemoveStaleStagedOutputs(dir_, std::chrono::seconds(60)), 1u);
+  const std::vector<std::string> left = Names();
+  EXPECT_EQ(left.size(), 5u);
+  EXPECT_EQ(std::count(left.begin(), left.end(), "~xcjm-0123456789abcdef.part"), 0);
+  EXPECT_EQ(running.Commit([&](unsigned) { return dir_ / "done.bin"; }), dir_ / "done.bin");
 }
 
 }  // namespace

@@ -81,6 +81,8 @@ class SeparateJob {
       progress.Init(size);
       platform::StagedOutput out(folder_);
       if (!CopyBlocks(input, out, size, w_.state.separateActive, &progress)) return;
+      // A full disk at the flush is a failed copy, not a failed replace.
+      out.Close();
       // Past EndJob a cancel finds nothing to cancel: the copy is named and
       // reported (or the failure to name it is).
       if (!engine::EndJob(w_.state.separateActive)) return;

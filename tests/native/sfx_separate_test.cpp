@@ -165,6 +165,15 @@ TEST_F(SfxCarriedTest, ACancelAtTheEndIsLoggedAsWhatHappenedToTheResult) {
   }
 }
 
+TEST_F(SfxCarriedTest, SelfDecryptionStartsWithTheStoredNameAndGoesOnWithItsReplacement) {
+  MakeContainer("a.txt", "a.jmz", 2000);
+  Package("p.exe", "c:d.jmz", Read("a.jmz"));
+  const std::string size = std::to_string(Read("a.jmz").size());
+  EXPECT_EQ(sfx::SelfDecryptStartText(Detect("p.exe")), "自解密里的已加密文件：c:d.jmz  大小：" + size + "字节。");
+  SelfDecrypt("p.exe", "out/plain");
+  EXPECT_EQ(host_.log, std::vector<std::string>{"解密文件已完成:自解密里的已加密文件:乱名(被破坏,有错误).jmz"});
+}
+
 TEST_F(SfxCarriedTest, SelfDecryptionGivesThePlainFileUnderTheChosenName) {
   struct Case {
     const char* what;

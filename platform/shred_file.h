@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 
 #include "platform/stream.h"
 
@@ -30,12 +31,17 @@ class ShredTarget final {
   void Close();
 
  private:
+  // Makes what is written durable in the background while the pass goes on
+  // (Linux; nothing on Windows).
+  class Flusher;
+
   std::intptr_t handle_;
   std::uint64_t size_ = 0;
   bool open_ = false;
   // Bytes written, and how far the device has been asked to write them.
   std::uint64_t written_ = 0;
   std::uint64_t writebackStarted_ = 0;
+  std::unique_ptr<Flusher> flusher_;  // started once a file is large enough
 };
 
 // Creates or truncates `path` (no sharing), writes one 0x00 byte and closes

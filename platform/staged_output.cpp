@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/fault_point.h"
 #include "platform/random.h"
 
 namespace platform {
@@ -33,9 +34,15 @@ void StagedOutput::Write(const void* data, std::size_t size) {
   written_ += size;
 }
 
-std::filesystem::path StagedOutput::Commit(const NameCandidate& candidate) {
-  file_->Close();
+void StagedOutput::Close() {
+  if (!file_) return;
+  OutputFile file = std::move(*file_);
   file_.reset();
+  file.Close();
+}
+
+std::filesystem::path StagedOutput::Commit(const NameCandidate& candidate) {
+  Close();
   for (unsigned n = 0; n < kMaxNameAttempts; ++n) {
     std::filesystem::path target = candidate(n);
     if (RenameNoReplace(temporary_, target)) {
@@ -47,10 +54,12 @@ std::filesystem::path StagedOutput::Commit(const NameCandidate& candidate) {
 }
 
 void StagedOutput::CommitReplacing(const std::filesystem::path& target) {
-  file_->Close();
-  file_.reset();
+  Close();
   std::error_code ec;
-  std::filesystem::rename(temporary_, target, ec);  // an atomic replace on both systems
+  if (const int error = XCJM_FAULT(kRename))
+    ec.assign(error, std::generic_category());
+  else
+    std::filesystem::rename(temporary_, target, ec);  // an atomic replace on both systems
   if (ec) throw IoError("cannot replace " + target.string());
   done_ = true;
 }

@@ -29,6 +29,10 @@ class StagedOutput final : public ByteSink {
   void Write(const void* data, std::size_t size) override;
   std::uint64_t BytesWritten() const { return written_; }
 
+  // Flushes and closes the file; throws IoError. The commits do it when it
+  // has not been done, but a caller that reports a failed flush apart from a
+  // failed rename calls it first.
+  void Close();
   // Closes the file and gives it the first free candidate name; returns it.
   std::filesystem::path Commit(const NameCandidate& candidate);
   // Closes the file and puts it in the place of `target`, which may exist:

@@ -83,7 +83,10 @@ class CreateJob {
       engine::JobProgress progress(w_.host);
       progress.Init(source.Size());
       source.Seek(0);
-      if (CopyBlocks(source, out, source.Size(), w_.state.sfxCreateActive, &progress)) {
+      // Past EndJob a cancel finds nothing to cancel: the package is named
+      // and reported complete (or the failure to name it is reported).
+      if (CopyBlocks(source, out, source.Size(), w_.state.sfxCreateActive, &progress) &&
+          engine::EndJob(w_.state.sfxCreateActive)) {
         packageSize = out.BytesWritten();
         name = engine::DisplayPath(out.Commit(candidates));
         progress.Complete();
@@ -96,7 +99,7 @@ class CreateJob {
     }
     if (failed) {
       report_.Log(Text(kWriteError, name));
-    } else if (complete && w_.state.sfxCreateActive) {
+    } else if (complete) {
       report_.Log(Text(kDone, name));
       if (packageSize >= kStartLimit) report_.Log(Text(kTooBigToStart, name));
     }
@@ -126,8 +129,7 @@ void PrepareSfxJob(engine::JobWindow& window, const SfxCreateInput& input) { Cre
 void CancelSfxCreate(engine::JobWindow& window, const std::string& sourceDisplayPath) {
   const std::string question = "真的要取消：“" + sourceDisplayPath + "”创建自解密文件吗?";
   if (!window.host.AskYesNo("取消创建", question)) return;
-  if (!window.state.sfxCreateActive) return;
-  window.state.sfxCreateActive = false;
+  if (!engine::EndJob(window.state.sfxCreateActive)) return;
   window.state.idleFlag = true;
   window.host.SetJobControls(engine::JobControl::kButton6, true);
   window.host.LogLine(Text(kCancelled, sourceDisplayPath));

@@ -21,6 +21,10 @@ void SelfDecrypt(engine::JobWindow& window, const SelfDecryptInput& input) {
   engine::RunDecryptJob(window, job);
 }
 
+std::string SelfDecryptStartText(const PackageInfo& info) {
+  return PackageStatusText(info, CarriedNameText(info.carriedName));
+}
+
 void CancelSelfDecrypt(engine::JobWindow& window, const std::string& carriedName) {
   if (!window.host.AskYesNo("取消自解密", "真的要取消自解密：“" + carriedName + "”吗?")) return;
   if (!window.state.decryptActive) return;

@@ -22,6 +22,11 @@ struct SelfDecryptInput {
 // the header, `carriedSize` long), on the job's worker thread.
 void SelfDecrypt(engine::JobWindow& window, const SelfDecryptInput& input);
 
+// The second panel when Button7Click starts: the carried name as the header
+// holds it, damaged or not; the replacement of a damaged one is what the
+// command uses from there on (the suggested name, the job's lines).
+std::string SelfDecryptStartText(const PackageInfo& info);
+
 // Button7Click while the button cancels the running self-decryption.
 void CancelSelfDecrypt(engine::JobWindow& window, const std::string& carriedName);
 

@@ -81,6 +81,11 @@ class SeparateJob {
       progress.Init(size);
       platform::StagedOutput out(folder_);
       if (!CopyBlocks(input, out, size, w_.state.separateActive, &progress)) return;
+      // A full disk at the flush is a failed copy, not a failed replace.
+      out.Close();
+      // Past EndJob a cancel finds nothing to cancel: the copy is named and
+      // reported (or the failure to name it is).
+      if (!engine::EndJob(w_.state.separateActive)) return;
       const std::optional<fs::path> written = Commit(out, replace);
       if (!written) return;
       progress.Complete();
@@ -133,8 +138,7 @@ void SeparatePackage(engine::JobWindow& window, const SeparateInput& input) { Se
 void CancelSeparate(engine::JobWindow& window, const std::string& carriedName) {
   const std::string question = "真的要取消分离自解密里的已加密文件：“" + carriedName + "”吗?";
   if (!window.host.AskYesNo("取消分离", question)) return;
-  if (!window.state.separateActive) return;
-  window.state.separateActive = false;
+  if (!engine::EndJob(window.state.separateActive)) return;
   window.host.SetJobControls(engine::JobControl::kButton8, true);
   window.host.LogLine(std::string(kCancelled) + carriedName);
 }

@@ -112,7 +112,7 @@ void MainWindow::Button7Click() {
   Hold hold(*this);
   try {
     ResetJobs();
-    SetStatusPanelText(platform::Widen(sfx::PackageStatusText(package_, name)));
+    SetStatusPanelText(platform::Widen(sfx::SelfDecryptStartText(package_)));
     const std::string base = engine::SplitFileName(platform::Utf8ToPath(name)).name;
     const std::filesystem::path suggested = OwnProgram().parent_path() / platform::Utf8ToPath(base);
     FileDialogRequest request{kSelfDecryptTitle, text::kAllFilesFilter, 1, suggested.wstring()};

@@ -28,4 +28,11 @@ struct JobState {
   bool Busy() const;
 };
 
+// Clears a job flag; true when this call is the one that cleared it. A
+// worker ends its job this way just before it gives its result the final
+// name, and the window's cancel ends it this way too: exactly one of them
+// wins, and only the winner reports how the job ended, so the log never
+// calls a file cancelled that is on the disk, nor completed and cancelled.
+inline bool EndJob(std::atomic<bool>& flag) { return flag.exchange(false); }
+
 }  // namespace engine

@@ -24,6 +24,9 @@ constexpr DWORD kRefusedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DI
 
 }  // namespace
 
+// Windows flushes only at the end (FlushFileBuffers): nothing runs beside the pass.
+class ShredTarget::Flusher {};
+
 ShredTarget::ShredTarget(const std::filesystem::path& path) {
   HANDLE h = CreateFileW(win32io::ApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);

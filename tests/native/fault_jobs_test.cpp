@@ -15,6 +15,7 @@
 #include "job_fixture.h"
 #include "sfx/create_job.h"
 #include "sfx/detect.h"
+#include "sfx/separate_job.h"
 
 namespace {
 
@@ -36,6 +37,12 @@ struct JobCase {
   std::function<void(FaultJobTest&, engine::JobWindow&)> run;
   std::string done;                   // start of the completion line
   std::vector<std::string> failures;  // starts of its failure lines
+  // Files the job writes beside its result and keeps whatever happens to
+  // the result; when present after a failure, they are complete.
+  std::vector<std::string> kept = {};
+  // The start of the line when its last rename, the one that replaces an
+  // existing result the user agreed to replace, fails.
+  std::string replaceFailure = {};
 };
 
 void PrintTo(const JobCase& c, std::ostream* os) { *os << c.name; }
@@ -88,6 +95,12 @@ class FaultJobTest : public JobTest, public testing::WithParamInterface<JobCase>
     return false;
   }
 
+  // `tree` without the files the job keeps beside its result.
+  static Tree WithoutKept(Tree tree) {
+    for (const std::string& name : GetParam().kept) tree.erase(name);
+    return tree;
+  }
+
   static std::vector<std::string> Added(const Tree& before, const Tree& after) {
     std::vector<std::string> added;
     for (const auto& [name, bytes] : after)
@@ -109,7 +122,7 @@ TEST_P(FaultJobTest, EveryFailedCallEndsInAReportAndLeavesNothing) {
   // A clean run gives the name the result takes; a file put there must stay.
   Outcome clean = RunOnce();
   ASSERT_TRUE(Logged(clean, GetParam().done)) << testing::PrintToString(clean.log);
-  const std::vector<std::string> results = Added(before, Snapshot());
+  const std::vector<std::string> results = Added(before, WithoutKept(Snapshot()));
   ASSERT_EQ(results.size(), 1u);
   Restore(before);
   before[results[0]] = "an existing file under the result's name";
@@ -145,8 +158,19 @@ TEST_P(FaultJobTest, EveryFailedCallEndsInAReportAndLeavesNothing) {
         } else {
           EXPECT_TRUE(LoggedFailure(o)) << testing::PrintToString(o.log);
           EXPECT_FALSE(Logged(o, GetParam().done)) << testing::PrintToString(o.log);
-          EXPECT_EQ(Added(before, after), std::vector<std::string>{});
-          EXPECT_TRUE(after == before) << "a file changed";
+          EXPECT_EQ(Added(before, WithoutKept(after)), std::vector<std::string>{});
+          EXPECT_TRUE(WithoutKept(after) == before) << "a file changed";
+          for (const std::string& name : GetParam().kept) {
+            if (after.count(name)) {
+              EXPECT_EQ(after.at(name), cleanTree.at(name)) << name;
+            }
+          }
+          // The replace text for the replace alone: a full disk at the flush
+          // before it is no file that could not be replaced.
+          const bool replaceFailed = op == Op::kRename && k == calls[op];
+          if (!GetParam().replaceFailure.empty()) {
+            EXPECT_EQ(Logged(o, GetParam().replaceFailure), replaceFailed) << testing::PrintToString(o.log);
+          }
         }
         Restore(before);
       }
@@ -243,7 +267,22 @@ const std::vector<std::string> kEncryptFailures = {"加密文件出错!已停止
 const std::vector<std::string> kDecryptFailures = {"解密文件出错!已停止:", "解密文件出错:",
                                                    "进行解压缩文件...不能完成！"};
 
-sfx::PackageInfo g_package;  // the package the self-decryption case runs on
+sfx::PackageInfo g_package;  // the package the self-decryption and separation cases run on
+
+// A package carrying a.jmz (compressed at `level`) as package.exe, detected.
+void PreparePackage(FaultJobTest& t, int level) {
+  PrepareContainer(t, level);
+  t.Write("stub.exe", Stub());
+  fs::create_directories(t.Path("made"));
+  RunAside([&](engine::JobWindow& w) {
+    sfx::PrepareSfxJob(w, sfx::SfxCreateInput{t.Path("a.jmz"), t.Path("stub.exe"), t.Path("made")});
+  });
+  fs::remove(t.Path("a.jmz"));
+  fs::remove(t.Path("stub.exe"));
+  TakeOnly(t, "made", "package.exe");
+  // The window does this at its start.
+  RunAside([&](engine::JobWindow& w) { g_package = sfx::DetectPackage(w.host, t.Path("package.exe")); });
+}
 
 const JobCase kJobs[] = {
     {"Encrypt", [](FaultJobTest& t) { t.Write("a.txt", kPlain); },
@@ -314,21 +353,7 @@ const JobCase kJobs[] = {
        sfx::PrepareSfxJob(w, sfx::SfxCreateInput{t.Path("a.jmz"), t.Path("stub.exe"), t.Path("out")});
      },
      "创建自解密文件已完成:", {"创建自解密文件出错"}},
-    {"SelfDecrypt",
-     [](FaultJobTest& t) {
-       PrepareContainer(t, 2);
-       t.Write("stub.exe", Stub());
-       RecordingHost host;
-       engine::JobState state;
-       engine::TZnZip zip;
-       engine::JobWindow w{host, state, zip};
-       fs::create_directories(t.Path("made"));
-       sfx::PrepareSfxJob(w, sfx::SfxCreateInput{t.Path("a.jmz"), t.Path("stub.exe"), t.Path("made")});
-       fs::remove(t.Path("a.jmz"));
-       fs::remove(t.Path("stub.exe"));
-       TakeOnly(t, "made", "package.exe");
-       g_package = sfx::DetectPackage(host, t.Path("package.exe"));  // the window does this at its start
-     },
+    {"SelfDecrypt", [](FaultJobTest& t) { PreparePackage(t, 2); },
      [](FaultJobTest& t, engine::JobWindow& w) {
        const sfx::PackageInfo& package = g_package;
        engine::DecryptJobInput in;
@@ -342,6 +367,13 @@ const JobCase kJobs[] = {
        engine::RunDecryptJob(w, in);
      },
      "解密文件已完成:", kDecryptFailures},
+    // The result's name is taken after the clean run: the user agrees to replace it.
+    {"SeparatePackage", [](FaultJobTest& t) { PreparePackage(t, 0); },
+     [](FaultJobTest& t, engine::JobWindow& w) {
+       sfx::SeparatePackage(w, sfx::SeparateInput{t.Path("package.exe"), g_package, t.Path("out/a.jmz")});
+     },
+     "分离自解密文件已完成:", {"分离自解密文件出错!已停止:", "替换删除文件“"}, {"out/星尘 文件加密.exe"},
+     "替换删除文件“"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Jobs, FaultJobTest, testing::ValuesIn(kJobs),

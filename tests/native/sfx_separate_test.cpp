@@ -124,6 +124,56 @@ TEST_F(SfxCarriedTest, DamagedNameIsReplacedInTheLog) {
   EXPECT_EQ(host_.Events("panel").back(), "分离自解密文件已取消:乱名(被破坏,有错误).jmz");
 }
 
+// The cancel comes through the window's handler when the progress bar
+// reaches its end: after the last block, before the result is named, or
+// after it is named.
+TEST_F(SfxCarriedTest, ACancelAtTheEndIsLoggedAsWhatHappenedToTheResult) {
+  // A last block large enough to move the bar to its end.
+  MakeContainer("a.txt", "a.jmz", (3 << 20) + (100 << 10));
+  Package("p.exe", "a.jmz", Read("a.jmz"));
+  struct Case {
+    const char* what;
+    bool separate;
+    bool named;  // the result has its name when the cancel comes
+    std::string line;
+  };
+  const std::vector<Case> cases = {
+      {"creation, before naming", false, false, "创建自解密文件已取消:" + Display("a.jmz")},
+      {"creation, after naming", false, true, "创建自解密文件已完成:" + Display("out/a.exe")},
+      {"separation, before naming", true, false, "分离自解密文件已取消:a.jmz"},
+      {"separation, after naming", true, true, "分离自解密文件已完成:" + Display("out/a.jmz")}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(Path("out"));
+    fs::create_directories(Path("out"));
+    ResetHost();
+    host_.progressMax = 0;
+    const std::string result = c.separate ? "out/a.jmz" : "out/a.exe";
+    bool cancelled = false;
+    host_.answers = {true};
+    host_.onProgress = [&](std::int32_t p) {
+      if (cancelled || p == 0 || p != host_.progressMax || fs::exists(Path(result)) != c.named) return;
+      cancelled = true;
+      engine::JobWindow w = Window();
+      c.separate ? sfx::CancelSeparate(w, "a.jmz") : sfx::CancelSfxCreate(w, Display("a.jmz"));
+    };
+    c.separate ? Separate("p.exe", "out/a.jmz") : Create("a.jmz");
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(host_.log, std::vector<std::string>{c.line});
+    EXPECT_EQ(fs::exists(Path(result)), c.named);
+    EXPECT_EQ(Names("out").size(), (c.named ? 1u : 0u) + (c.separate ? 1u : 0u));  // and the tool copy
+  }
+}
+
+TEST_F(SfxCarriedTest, SelfDecryptionStartsWithTheStoredNameAndGoesOnWithItsReplacement) {
+  MakeContainer("a.txt", "a.jmz", 2000);
+  Package("p.exe", "c:d.jmz", Read("a.jmz"));
+  const std::string size = std::to_string(Read("a.jmz").size());
+  EXPECT_EQ(sfx::SelfDecryptStartText(Detect("p.exe")), "自解密里的已加密文件：c:d.jmz  大小：" + size + "字节。");
+  SelfDecrypt("p.exe", "out/plain");
+  EXPECT_EQ(host_.log, std::vector<std::string>{"解密文件已完成:自解密里的已加密文件:乱名(被破坏,有错误).jmz"});
+}
+
 TEST_F(SfxCarriedTest, SelfDecryptionGivesThePlainFileUnderTheChosenName) {
   struct Case {
     const char* what;

@@ -59,6 +59,20 @@ TEST_F(Shred, ZeroesFlushesAndDeletesAtBlockBoundaries) {
   EXPECT_TRUE(state_.idleFlag);
 }
 
+// Large enough for the flushes that run beside the pass: still the whole
+// file, once, in zeros, before it is deleted.
+TEST_F(Shred, AFileFlushedInTheBackgroundIsZeroedWhole) {
+  const std::size_t size = (72u << 20) + 3;
+  const fs::path p = Make("big", size);
+  host_.answers = {true};
+  utils::ShredBatch(window_, {p});
+  ASSERT_EQ(seen_.size(), 2u);
+  EXPECT_EQ(seen_[0].size(), size);
+  EXPECT_EQ(seen_[0].find_first_not_of('\0'), std::string::npos);
+  EXPECT_EQ(host_.log, std::vector<std::string>{"粉碎文件已完成:" + D(p)});
+  EXPECT_FALSE(fs::exists(p));
+}
+
 TEST_F(Shred, NoSkipsOnlyThatFileAndRefusalsLeaveFilesAlone) {
   const fs::path a = Make("a", 10), b = Make("b", 10), ro = Make("ro", 10), link = dir_ / "link";
   fs::permissions(ro, fs::perms::owner_read);

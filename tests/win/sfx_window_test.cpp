@@ -8,6 +8,7 @@
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "sfx/image_length.h"
+#include "sfx/package_header.h"
 #include "window_fixture.h"
 
 namespace {
@@ -97,6 +98,20 @@ TEST_F(SfxWindowTest, CreateThenSeparateAndSelfDecryptGiveTheOriginalBytes) {
   EXPECT_TRUE(ReadFileBytes(File(L"back\\明文.txt")) == ReadFileBytes(plain));
   EXPECT_EQ(TextOf(GetDlgItem(Primary(), kIdButton7)), L"自解密");
   EXPECT_TRUE(Enabled(Primary(), kIdButton7));
+}
+
+TEST_F(SfxWindowTest, SelfDecryptionShowsTheStoredNameAndSuggestsItsReplacement) {
+  // This program's image carrying 100 bytes under a damaged name.
+  platform::InputFile self(TestProgram());
+  const std::string image = ReadFileBytes(TestProgram()).substr(0, sfx::ImageLength(self));
+  const auto header = sfx::PackageHeader{100, "c:d.jmz"}.Encode();
+  ownProgram_ = File(L"damaged.exe");
+  WriteFileBytes(ownProgram_, image + std::string(header.begin(), header.end()) + std::string(100, 'x'));
+  StartPrimary();
+  Click(Primary(), kIdButton7);  // the save dialog is cancelled
+  EXPECT_EQ(StatusPanel(Primary()), L"自解密里的已加密文件：c:d.jmz  大小：100字节。");
+  ASSERT_EQ(dialogs_.saveRequests.size(), 1u);
+  EXPECT_EQ(dialogs_.saveRequests[0].fileName, (folder_ / L"乱名(被破坏,有错误)").wstring());
 }
 
 }  // namespace

@@ -170,15 +170,10 @@ shot_batch() {
   xdotool type --delay 20 '"report.bin" "photo.bin" "data.bin"'
   xdotool key Return
   sleep 2
-  # The windows of a batch open on top of each other; they are spread out.
-  local i=0
-  for id in $(xdotool search --onlyvisible --name "^星尘 文件加密"); do
-    xdotool windowmove "$id" $((i * 388)) $((i * 120))
-    i=$((i + 1))
-  done
+  # The program cascades the windows of a batch itself, one caption apart.
   xdotool mousemove 1270 1010
   sleep 3
-  shoot_screen batch
+  shoot batch "$w" 50 50
   stop_all
   rm -f "$work/files/文档/"*.bin "$work/files/文档/"*.jmz
 }

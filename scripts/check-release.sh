@@ -10,7 +10,9 @@
 #           next version replaces it in place; the uninstall leaves none of its
 #           files or keys and keeps the settings and the user's files; without
 #           the two optional features neither key is written;
-#  sign     osslsigncode accepts the signed xcjm.exe, its image length (as
+#  sign     osslsigncode accepts the signed programs and installers (the CA
+#           file is the test certificate, or XCJM_SIGN_CA for a release signed
+#           with --cert); the signed xcjm.exe's image length (as
 #           the package code reads it) ends after the certificate table, and a
 #           package made from it separates and self-decrypts under Wine;
 #  wine     the 64-bit xcjm.exe from the zip starts under Wine in a fresh empty
@@ -229,9 +231,12 @@ check_sign() (
   folder=$(ls -d "$out"/stage-win64/*/)
   signed=$folder/xcjm.exe
   ca=${XCJM_SIGN_CA:-$out/signing/cert.pem}
-  echo "== osslsigncode verify xcjm.exe"
-  osslsigncode verify -CAfile "$ca" -in "$signed" | grep -E '^(Signature verification|Number of verified|Succeeded|Failed)'
-  osslsigncode verify -CAfile "$ca" -in "$signed" >/dev/null || fail "osslsigncode verify" || return 1
+  local file
+  for file in "$out"/stage-win*/*/xcjm.exe "$out"/stage-win*/*/jmz.exe "$out"/*.msi; do
+    echo "== osslsigncode verify ${file#"$out"/}"
+    osslsigncode verify -CAfile "$ca" -in "$file" | grep -x 'Signature verification: ok' ||
+      fail "osslsigncode verify ${file#"$out"/}" || return 1
+  done
   echo "== image length of the signed program"
   native=build/release-linux/cli/jmz
   image=$("$native" info "$signed" | sed -n 's/.*image \([0-9]*\) bytes.*/\1/p')

@@ -19,7 +19,7 @@
 #           prefix; a screenshot of its window goes to build/release/.
 #   check-release.sh [lintian|deb|msi|sign|wine|all]
 # Needs root (mmdebstrap, chroot) and the network to Debian's mirrors for the
-# root; it is a manual check, not part of the test command (about four minutes).
+# root; it is a manual check, not part of the test command (three to four minutes).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$PWD/build/release

@@ -14,6 +14,7 @@ packages=(
   xdotool pngquant
   libgcrypt20-dev libgcrypt-mingw-w64-dev libgpg-error-mingw-w64-dev
   age gpg argon2
+  wixl msitools osslsigncode lintian mmdebstrap dpkg-dev
 )
 
 missing=()

@@ -9,7 +9,7 @@ inline constexpr wchar_t kSecondarySuffix[] = L" (副程序)";
 inline constexpr wchar_t kNoticeCaption[] = L"星尘 文件加密(当此提示窗体后置(线程运行造成),请点桌面再点回此程序窗体)";
 inline constexpr wchar_t kAboutCaption[] = L"   星尘 文件加密";
 inline constexpr wchar_t kAboutText[] =
-    L"星尘 文件(压缩)加密软件\r\n版本: 4.3.5.60\r\n\r\n"
+    L"星尘 文件(压缩)加密软件\r\n版本: " XCJM_VERSION "\r\n\r\n"
     L"保存密钥(压缩)加密、解密任意文件；多个文件同时处理，每个文件一个窗体。";
 inline constexpr wchar_t kSlogan[] = L" 星尘 文件加密: 您的文件，只有您的密钥能打开。";
 

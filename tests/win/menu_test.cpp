@@ -27,7 +27,7 @@ TEST_F(MenuTest, AboutShowsTheVersionAndAloneNeverRevealsTheHiddenCommands) {
   ASSERT_EQ(boxes_.shown.size(), 20u);
   EXPECT_EQ(boxes_.shown[0].caption, L"   星尘 文件加密");
   EXPECT_NE(boxes_.shown[0].text.find(L"星尘 文件(压缩)加密软件"), std::wstring::npos);
-  EXPECT_NE(boxes_.shown[0].text.find(L"4.3.5.60"), std::wstring::npos);
+  EXPECT_NE(boxes_.shown[0].text.find(L"版本: " XCJM_VERSION L"\r\n"), std::wstring::npos);
   EXPECT_EQ(boxes_.shown[0].flags, 0xF0u);
   EXPECT_EQ(GetMenuItemCount(primary_->PopupMenu1()), 21);
   EXPECT_LT(primary_->HiddenClickCount(), 6);

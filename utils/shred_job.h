@@ -19,7 +19,7 @@ struct ShredWindow {
   // delfl's tag and caption: true = 1, "停止粉碎文件"; false = 0, idle caption.
   std::function<void(bool running)> delflRunning = [](bool) {};
   // Deletes a file; true when it is gone (tests make it fail).
-  std::function<bool(const std::filesystem::path&)> deleteFile;
+  std::function<bool(const std::filesystem::path&)> deleteFile = {};
 };
 
 // ShredBatch: locks the controls, shreds the files while the idle flag stays

@@ -178,7 +178,7 @@ std::vector<COLORREF> SurfacePixels(HWND hwnd) {
   BitBlt(memory, 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
   SelectObject(memory, old);
   BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   std::vector<COLORREF> pixels(static_cast<std::size_t>(client.right) * static_cast<std::size_t>(client.bottom));
   GetDIBits(memory, bitmap, 0, static_cast<UINT>(client.bottom), pixels.data(), &info, DIB_RGB_COLORS);
   DeleteObject(bitmap);

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_support.h"
-#include "hexeditor/clipboard_data.h"
+#include "hexeditor/clipboard/clipboard_data.h"
 
 namespace clip = hexed::clip;
 

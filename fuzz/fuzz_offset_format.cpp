@@ -10,7 +10,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "hexeditor/errors.h"
-#include "hexeditor/offset_format.h"
+#include "hexeditor/view/offset_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 11) return 0;

@@ -75,4 +75,23 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
+std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8) {
+  if (!IsValidUtf8(utf8)) return std::nullopt;
+  std::u16string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+    char32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
+    for (std::size_t k = 1; k <= extra; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += extra + 1;
+    if (cp < 0x10000) {
+      out.push_back(static_cast<char16_t>(cp));
+    } else {  // a surrogate pair
+      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    }
+  }
+  return out;
+}
+
 }  // namespace platform

@@ -35,4 +35,8 @@ std::size_t Utf8CharCount(std::string_view utf8);
 // nothing above U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
 
+// UTF-8 → UTF-16 code units (a character above U+FFFF as a surrogate pair).
+// Empty when the bytes are not well-formed UTF-8.
+std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8);
+
 }  // namespace platform

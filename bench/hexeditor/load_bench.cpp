@@ -9,7 +9,7 @@
 #include <iostream>
 #include <string>
 
-#include "hexeditor/hex_editor_ex.h"
+#include "hexeditor/editor/hex_editor_ex.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "app/win32/dpi.h"
-#include "hexeditor/win32/ole_formats.h"
+#include "hexeditor/win32/ole/ole_formats.h"
 #include "hexeditor/win32/system_popup_menus.h"
 #include "platform/win32/wide.h"
 

@@ -12,8 +12,8 @@
 
 #include "app/win32/services.h"
 
-#include "hexeditor/win32/clipboard_editor.h"
-#include "hexeditor/win32/hex_drag_drop.h"
+#include "hexeditor/win32/ole/clipboard_editor.h"
+#include "hexeditor/win32/ole/hex_drag_drop.h"
 
 namespace hexwin {
 

@@ -5,7 +5,7 @@
 
 #include "fault_layer.h"
 #include "hexeditor/errors.h"
-#include "hexeditor/hex_editor_ex.h"
+#include "hexeditor/editor/hex_editor_ex.h"
 #include "hexeditor/test_support.h"
 #include "job_fixture.h"
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "hexeditor/win32/hex_data_object.h"
+#include "hexeditor/win32/ole/hex_data_object.h"
 #include "hexeditor/win32/hex_view_window.h"
-#include "hexeditor/win32/ole_formats.h"
+#include "hexeditor/win32/ole/ole_formats.h"
 #include "tests/win/format_dialog_answer.h"
 #include "tests/win/window_fixture.h"
 

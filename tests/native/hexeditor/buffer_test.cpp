@@ -1,10 +1,10 @@
 // The data buffer, its primitives, change marks and nibble shifts.
 #include <gtest/gtest.h>
 
-#include "hexeditor/change_marks.h"
-#include "hexeditor/data_buffer.h"
+#include "hexeditor/model/change_marks.h"
+#include "hexeditor/model/data_buffer.h"
 #include "hexeditor/errors.h"
-#include "hexeditor/nibble_shift.h"
+#include "hexeditor/model/nibble_shift.h"
 #include "test_support.h"
 
 namespace hexed {

@@ -2,7 +2,7 @@
 // formats and the bytes an offered block gives back.
 #include <gtest/gtest.h>
 
-#include "hexeditor/clipboard_data.h"
+#include "hexeditor/clipboard/clipboard_data.h"
 
 namespace hexed::clip {
 namespace {

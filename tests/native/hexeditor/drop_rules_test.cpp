@@ -2,7 +2,7 @@
 // and how dropped bytes go in.
 #include <gtest/gtest.h>
 
-#include "hexeditor/drop_rules.h"
+#include "hexeditor/clipboard/drop_rules.h"
 #include "test_support.h"
 
 namespace hexed::drop {

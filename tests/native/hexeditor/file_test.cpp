@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "hexeditor/errors.h"
-#include "hexeditor/hex_editor_ex.h"
+#include "hexeditor/editor/hex_editor_ex.h"
 #include "hexeditor/path_text.h"
 #include "test_support.h"
 

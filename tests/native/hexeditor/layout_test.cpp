@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "hexeditor/errors.h"
-#include "hexeditor/grid_layout.h"
+#include "hexeditor/view/grid_layout.h"
 #include "test_support.h"
 
 namespace hexed {

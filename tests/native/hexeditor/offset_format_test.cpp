@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "hexeditor/errors.h"
-#include "hexeditor/offset_format.h"
+#include "hexeditor/view/offset_format.h"
 #include "test_support.h"
 
 namespace hexed {

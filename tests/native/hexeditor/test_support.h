@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "hexeditor/custom_hex_editor.h"
+#include "hexeditor/editor/custom_hex_editor.h"
 
 namespace hexed::test {
 

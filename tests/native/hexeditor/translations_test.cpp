@@ -3,8 +3,8 @@
 
 #include <set>
 
-#include "hexeditor/oem_codepage.h"
-#include "hexeditor/translations.h"
+#include "hexeditor/view/oem_codepage.h"
+#include "hexeditor/view/translations.h"
 
 namespace hexed {
 namespace {

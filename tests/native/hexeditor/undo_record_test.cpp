@@ -1,7 +1,7 @@
 // Undo records compared byte for byte with the record layout.
 #include <gtest/gtest.h>
 
-#include "hexeditor/custom_hex_editor.h"
+#include "hexeditor/editor/custom_hex_editor.h"
 #include "test_support.h"
 
 namespace hexed {

@@ -1,0 +1,483 @@
+// Recording changes, undo and the one redo step.
+#include <algorithm>
+#include <cstring>
+
+#include "hexeditor/editor/custom_hex_editor.h"
+#include "hexeditor/errors.h"
+#include "hexeditor/messages.h"
+
+namespace hexed {
+
+using undo::GetInt32;
+using undo::PutInt32;
+using undo::RecordHead;
+
+namespace {
+
+constexpr int kMaxGroupText = 255;
+
+// Length of the longest prefix of UTF-8 text of at most maxBytes bytes that
+// does not end inside a character.
+std::size_t Utf8Cut(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text.size();
+  std::size_t n = maxBytes;
+  while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+  return n;
+}
+
+bool IsSizeChange(UndoKind kind) {
+  return kind == UndoKind::kRemoveData || kind == UndoKind::kInsertBuffer || kind == UndoKind::kAppendBuffer ||
+         kind == UndoKind::kInsertNibble || kind == UndoKind::kDeleteNibble;
+}
+
+// Bytes of the record data that a kind keeps, given the record's counts.
+std::int64_t SavedDataLength(UndoKind kind, const RecordHead& h) {
+  switch (kind) {
+    case UndoKind::kChangeBytes:
+    case UndoKind::kRemoveData:
+    case UndoKind::kConvert:
+    case UndoKind::kAllDataSaved: return h.count;
+    case UndoKind::kReplace: return h.count2;
+    case UndoKind::kInsertNibble:
+    case UndoKind::kDeleteNibble: return 1;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+bool TCustomQDHexEditor::CanRecordUndo(UndoKind kind, std::int32_t count, std::int32_t replacedCount) const {
+  if (noSizeChange_) {
+    if (IsSizeChange(kind)) return false;
+    if (kind == UndoKind::kReplace && count != replacedCount) return false;
+  }
+  if (DataSize() > 0) return true;
+  return kind == UndoKind::kInsertBuffer || kind == UndoKind::kAppendBuffer || kind == UndoKind::kAllDataSaved ||
+         (kind == UndoKind::kMultipleModification && undo_.Count() >= count);
+}
+
+bool TCustomQDHexEditor::CanUndo() const {
+  return !readOnlyView_ && undo_.Count() > 0 && undo_.UpdateCount() == 0 && undo_.Size() > 0;
+}
+
+bool TCustomQDHexEditor::CanRedo() const { return !readOnlyView_ && undo_.HasRedo(); }
+
+std::int32_t TCustomQDHexEditor::StateFlags() const {
+  std::int32_t flags = 0;
+  if (modified_) flags |= undo::kFlagModified;
+  if (CaretInCharField()) {
+    flags |= undo::kFlagCharField;
+  } else if (CaretOnSecondNibble()) {
+    flags |= undo::kFlagSecondNibble;
+  }
+  if (selAnchor_ >= 0) flags |= undo::kFlagSelection;
+  if (InsertMode()) flags |= undo::kFlagInsertMode;
+  if (unicodeChars_) flags |= undo::kFlagUnicode;
+  if (unicodeBigEndian_) flags |= undo::kFlagBigEndian;
+  return flags;
+}
+
+std::int64_t TCustomQDHexEditor::CheckedDataLength(UndoKind kind, std::int32_t pos, std::int32_t replacedCount,
+                                                   std::int32_t count) const {
+  if (count < 0 || replacedCount < 0) throw EQDHexEditor(msg::kDataBounds);
+  switch (kind) {
+    case UndoKind::kChangeBytes:
+    case UndoKind::kRemoveData:
+    case UndoKind::kConvert: data_.Ptr(pos, count); return count;
+    case UndoKind::kReplace: data_.Ptr(pos, replacedCount); return replacedCount;
+    case UndoKind::kInsertNibble:
+    case UndoKind::kDeleteNibble: data_.Ptr(pos, 1); return 1;
+    case UndoKind::kInsertBuffer:
+      if (pos < 0 || pos > DataSize()) throw EQDHexEditor(msg::kDataBounds);
+      return 0;
+    case UndoKind::kAllDataSaved: return DataSize();
+    default: return 0;
+  }
+}
+
+void TCustomQDHexEditor::RecordUndo(UndoKind kind, std::int32_t pos, std::string_view description,
+                                    std::int32_t replacedCount, std::int32_t count) {
+  if (kind == UndoKind::kNone || !CanRecordUndo(kind, count, replacedCount)) {
+    throw EQDHexEditor(msg::kCannotUpdateUndo);
+  }
+  // Every range is checked before anything changes.
+  const std::int64_t dataLength = CheckedDataLength(kind, pos, replacedCount, count);
+  if (undo_.UpdateCount() == 0) {
+    const std::int64_t size = DataSize();
+    AppendRecord(kind, pos, description, replacedCount, count, dataLength);
+    // Bookmarks after the changed bytes follow them; the check against the
+    // end uses the size the change leaves.
+    switch (kind) {
+      case UndoKind::kRemoveData: AdjustBookmarksWithin(pos + count, -count, size - count); break;
+      case UndoKind::kInsertBuffer: AdjustBookmarksWithin(pos, count, size + count); break;
+      case UndoKind::kReplace:
+        AdjustBookmarksWithin(pos + replacedCount, count - replacedCount, size + count - replacedCount);
+        break;
+      default: break;
+    }
+  }
+  modified_ = true;
+}
+
+void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::string_view description,
+                                      std::int32_t replacedCount, std::int32_t count, std::int64_t dataLength) {
+  const std::int32_t size = DataSize();
+  undo_.DiscardRedo();
+  undo_.DiscardLastUndone();
+  const std::string_view text = description.empty() ? undo::DefaultDescription(kind) : description;
+  undo_.DropOldestOverBudget(maxUndo_);
+
+  const bool group = kind == UndoKind::kMultipleModification;
+  const bool storeDescription = !description.empty() && !group;
+  const std::size_t groupText = group ? Utf8Cut(text, kMaxGroupText) : 0;
+  if (group) dataLength = 1 + static_cast<std::int64_t>(groupText);
+  const std::size_t dataArea = static_cast<std::size_t>(std::max<std::int64_t>(dataLength, 1));
+
+  RecordHead h;
+  h.flags = undo::KindBit(kind) | StateFlags() | (storeDescription ? undo::kFlagDescription : 0);
+  h.caret = CaretPosition();
+  h.pos = pos;
+  h.count = kind == UndoKind::kAllDataSaved ? size : count;
+  h.count2 = kind == UndoKind::kReplace ? replacedCount : 0;
+  h.translation = translation_;
+  h.bytesPerUnit = bytesPerUnit_;
+  std::int32_t selStart = selStart_;
+  std::int32_t selEnd = selEnd_;
+  std::int32_t selAnchor = selAnchor_;
+
+  const std::size_t at = undo_.Grow(static_cast<std::size_t>(undo::kHeadSize) + dataArea);
+  std::uint8_t* data = undo_.At(at + undo::kHeadSize);
+  switch (kind) {
+    case UndoKind::kChangeBytes:
+      data_.Read(data, pos, count);
+      if (HasChangeMark(pos)) h.flags |= undo::kFlagMarkAtPos;
+      if (count == 2 && HasChangeMark(pos + 1)) h.flags |= undo::kFlagMarkAfterPos;
+      break;
+    case UndoKind::kRemoveData:
+    case UndoKind::kConvert: data_.Read(data, pos, count); break;
+    case UndoKind::kReplace: data_.Read(data, pos, replacedCount); break;
+    case UndoKind::kInsertNibble:
+    case UndoKind::kDeleteNibble:
+      data_.Read(data, pos, 1);
+      if (HasChangeMark(pos)) h.flags |= undo::kFlagMarkAtPos;
+      break;
+    case UndoKind::kCursorMovement:
+      h.caret = pos;
+      h.flags |= undo::kFlagSelection;
+      selStart = pos;
+      selEnd = count > 0 ? pos + count - 1 : -1;
+      selAnchor = pos;
+      break;
+    case UndoKind::kMultipleModification:
+      data[0] = static_cast<std::uint8_t>(groupText);
+      std::memcpy(data + 1, text.data(), groupText);
+      break;
+    case UndoKind::kAllDataSaved: data_.Read(data, 0, size); break;
+    default: break;
+  }
+  if (storeDescription) {
+    undo_.Append(description.data(), description.size());
+    std::uint8_t len[4];
+    PutInt32(len, static_cast<std::int32_t>(description.size()));
+    undo_.Append(len, 4);
+  }
+  if (h.flags & undo::kFlagSelection) {
+    std::uint8_t sel[12];
+    PutInt32(sel, selStart);
+    PutInt32(sel + 4, selEnd);
+    PutInt32(sel + 8, selAnchor);
+    undo_.Append(sel, 12);
+  }
+  undo_.Grow(4);
+  h.size = static_cast<std::int32_t>(undo_.Size() - static_cast<std::int64_t>(at));
+  undo::WriteHead(undo_.At(at), h);
+  PutInt32(undo_.At(static_cast<std::size_t>(undo_.Size()) - 4), h.size);
+  undo_.AddCount();
+  undo_.SetDescription(std::string(group ? text.substr(0, groupText) : text));
+}
+
+void TCustomQDHexEditor::GroupUndo(std::int32_t count, std::string_view description) {
+  RecordUndo(UndoKind::kMultipleModification, 0, description, 0, count);
+}
+
+std::string TCustomQDHexEditor::RecordDescription(const std::vector<std::uint8_t>& record,
+                                                  const RecordHead& h) const {
+  const UndoKind kind = undo::KindOf(h.flags);
+  const std::size_t end = record.size() - 4 - ((h.flags & undo::kFlagSelection) ? 12 : 0);
+  if ((h.flags & undo::kFlagDescription) && end >= undo::kHeadSize + 5) {
+    const auto len = static_cast<std::size_t>(std::max(GetInt32(record.data() + end - 4), 0));
+    if (len <= end - 4 - undo::kHeadSize) {
+      return std::string(reinterpret_cast<const char*>(record.data() + end - 4 - len), len);
+    }
+  }
+  if (kind == UndoKind::kMultipleModification && record.size() > undo::kHeadSize) {
+    const std::size_t len = std::min<std::size_t>(record[undo::kHeadSize], record.size() - undo::kHeadSize - 1);
+    return std::string(reinterpret_cast<const char*>(record.data() + undo::kHeadSize + 1), len);
+  }
+  return std::string(undo::DefaultDescription(kind));
+}
+
+void TCustomQDHexEditor::RefreshStorageDescription() {
+  const auto at = undo_.NewestOffset();
+  if (!at) {
+    undo_.SetDescription({});
+    return;
+  }
+  const std::vector<std::uint8_t> record(undo_.Bytes().begin() + static_cast<std::ptrdiff_t>(*at),
+                                         undo_.Bytes().end());
+  undo_.SetDescription(RecordDescription(record, undo::ReadHead(record.data())));
+}
+
+void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind kind) {
+  RecordHead h;
+  h.pos = undoHead.pos;
+  h.count = undoHead.count;
+  h.count2 = undoHead.count2;
+  std::int32_t from = undoHead.pos;
+  std::int32_t n = 0;
+  switch (kind) {
+    case UndoKind::kChangeBytes:
+    case UndoKind::kInsertBuffer:
+    case UndoKind::kReplace:
+    case UndoKind::kConvert: n = undoHead.count; break;
+    case UndoKind::kAppendBuffer:
+      n = DataSize() - undoHead.pos;
+      h.count = n;
+      break;
+    case UndoKind::kInsertNibble:
+    case UndoKind::kDeleteNibble:
+    case UndoKind::kAllDataSaved:
+      from = 0;
+      n = DataSize();
+      h.count = n;
+      break;
+    default: break;
+  }
+  const std::uint8_t* source = data_.Ptr(from, n);
+  const std::size_t dataArea = static_cast<std::size_t>(std::max(n, 1));
+  h.size = static_cast<std::int32_t>(undo::kHeadSize + dataArea);
+  h.flags = undo::KindBit(kind) | StateFlags();
+  if (kind == UndoKind::kChangeBytes) {
+    if (HasChangeMark(h.pos)) h.flags |= undo::kFlagMarkAtPos;
+    if (h.count == 2 && HasChangeMark(h.pos + 1)) h.flags |= undo::kFlagMarkAfterPos;
+  }
+  h.caret = CaretPosition();
+  h.translation = translation_;
+  h.bytesPerUnit = bytesPerUnit_;
+
+  std::vector<std::uint8_t> block(static_cast<std::size_t>(h.size) + kBookmarkBytes + 12, 0);
+  undo::WriteHead(block.data(), h);
+  if (n > 0) std::memcpy(block.data() + undo::kHeadSize, source, static_cast<std::size_t>(n));
+  std::uint8_t* marks = block.data() + h.size;
+  for (const Bookmark& b : bookmarks_) {
+    PutInt32(marks, b.pos);
+    marks[4] = b.inCharField ? 1 : 0;
+    marks += 6;
+  }
+  PutInt32(marks, selStart_);
+  PutInt32(marks + 4, selEnd_);
+  PutInt32(marks + 8, selAnchor_);
+  undo_.SetRedo(std::move(block));
+}
+
+void TCustomQDHexEditor::RemoveBytesRaw(std::int32_t from, std::int32_t to) {
+  const std::int32_t size = data_.Size();
+  data_.Ptr(from, to - from);
+  data_.Move(to, from, size - to);
+  data_.SetSize(size - (to - from));
+  LayoutChanged();
+}
+
+void TCustomQDHexEditor::RevertRecord(const std::vector<std::uint8_t>& record, const RecordHead& h,
+                                      UndoKind kind) {
+  const std::uint8_t* saved = record.data() + undo::kHeadSize;
+  const std::int32_t pos = h.pos;
+  switch (kind) {
+    case UndoKind::kChangeBytes:
+      data_.Write(saved, pos, h.count);
+      marks_.Set(pos, (h.flags & undo::kFlagMarkAtPos) != 0);
+      if (h.count == 2) marks_.Set(pos + 1, (h.flags & undo::kFlagMarkAfterPos) != 0);
+      break;
+    case UndoKind::kRemoveData:
+      InsertBytes(saved, h.count, pos);
+      AdjustBookmarks(pos, h.count);
+      marks_.CutFrom(pos);
+      break;
+    case UndoKind::kInsertBuffer:
+      RemoveBytesRaw(pos, pos + h.count);
+      AdjustBookmarksWithin(pos + h.count, -h.count, DataSize());
+      marks_.CutFrom(pos);
+      break;
+    case UndoKind::kReplace:
+      RemoveBytesRaw(pos, pos + h.count);
+      InsertBytes(saved, h.count2, pos);
+      AdjustBookmarksWithin(pos + h.count, h.count2 - h.count, DataSize());
+      marks_.CutFrom(pos > 0 ? pos - 1 : 0);
+      break;
+    case UndoKind::kAppendBuffer:
+      caret_.col = 2;
+      data_.SetSize(pos);
+      LayoutChanged();
+      marks_.CutFrom(pos);
+      break;
+    case UndoKind::kInsertNibble:
+    case UndoKind::kDeleteNibble:
+      if (kind == UndoKind::kInsertNibble) {
+        DeleteNibble(pos, false);
+      } else {
+        InsertNibble(pos, false);
+      }
+      data_.Write(saved, pos, 1);
+      // Like every size change, this drops the marks from pos on, the one
+      // the record kept for pos included.
+      marks_.CutFrom(pos);
+      data_.SetSize(DataSize() - 1);
+      LayoutChanged();
+      break;
+    case UndoKind::kConvert:
+      data_.Write(saved, pos, h.count);
+      marks_.CutFrom(pos);
+      break;
+    case UndoKind::kAllDataSaved:
+      data_.SetSize(h.count);
+      data_.Write(saved, 0, h.count);
+      LayoutChanged();
+      break;
+    default: break;
+  }
+}
+
+void TCustomQDHexEditor::RestoreState(std::int32_t flags, std::int32_t caret, std::uint8_t translation,
+                                      std::int32_t bytesPerUnit, bool hasSelection, std::int32_t selStart,
+                                      std::int32_t selEnd, std::int32_t selAnchor) {
+  unicodeChars_ = (flags & undo::kFlagUnicode) != 0;
+  unicodeBigEndian_ = (flags & undo::kFlagBigEndian) != 0;
+  if (translation < kTranslationKindCount) translation_ = static_cast<TQDHTranslationKind>(translation);
+  if (bytesPerUnit == 1 || bytesPerUnit == 2 || bytesPerUnit == 4 || bytesPerUnit == 8) bytesPerUnit_ = bytesPerUnit;
+  insertMode_ = (flags & undo::kFlagInsertMode) != 0;
+  modified_ = (flags & undo::kFlagModified) != 0;
+  SyncOffsetUnit();
+  AdjustMetrics();
+  UpdateRuler();
+
+  const bool charField = (flags & undo::kFlagCharField) != 0;
+  selectionMode_ = false;
+  extensionAnchor_ = -1;
+  SetSelectionRaw(-1, -1, -1);
+  std::int32_t pos = std::clamp(caret, 0, std::max(LastCaretPosition(), 0));
+  Cell cell = PositionToCell(pos, bytesPerRow_, unicodeChars_, charField);
+  if ((flags & undo::kFlagSecondNibble) && !charField && pos == caret && pos < DataSize()) ++cell.col;
+  if (hasSelection) {
+    if (selEnd == -1) {
+      pos = std::clamp(selStart, 0, std::max(LastCaretPosition(), 0));
+      cell = PositionToCell(pos, bytesPerRow_, unicodeChars_, charField);
+    } else if (selStart >= 0 && selStart <= selEnd && selEnd < DataSize() && selAnchor >= 0) {
+      SetSelectionRaw(selStart, selEnd, selAnchor);
+    }
+  }
+  SetCaretCell(cell);
+  LayoutChanged();
+}
+
+void TCustomQDHexEditor::Undo() {
+  if (undo_.Count() <= 0 || undo_.UpdateCount() > 0 || undo_.Size() == 0) return;
+  const auto at = undo_.Size() < undo::kMinRecordHead ? std::nullopt : undo_.NewestOffset();
+  if (!at) {
+    undo_.Clear();
+    return;
+  }
+  std::vector<std::uint8_t> record(undo_.Bytes().begin() + static_cast<std::ptrdiff_t>(*at), undo_.Bytes().end());
+  const RecordHead h = undo::ReadHead(record.data());
+  const UndoKind kind = undo::KindOf(h.flags);
+
+  if (kind == UndoKind::kMultipleModification) {
+    undo_.DropNewest();
+    RefreshStorageDescription();
+    for (std::int32_t i = 0; i < h.count && undo_.Count() > 0; ++i) Undo();
+    undo_.DiscardRedo();
+    return;
+  }
+  const std::int64_t room = static_cast<std::int64_t>(record.size()) - undo::kHeadSize - 4;
+  if (kind == UndoKind::kNone || SavedDataLength(kind, h) > room) {
+    undo_.Clear();
+    return;
+  }
+
+  std::int32_t selStart = -1;
+  std::int32_t selEnd = -1;
+  std::int32_t selAnchor = -1;
+  const bool hasSelection = (h.flags & undo::kFlagSelection) != 0;
+  if (hasSelection) {
+    const std::uint8_t* sel = record.data() + record.size() - 16;
+    selStart = GetInt32(sel);
+    selEnd = GetInt32(sel + 4);
+    selAnchor = GetInt32(sel + 8);
+  }
+  std::string description = RecordDescription(record, h);
+
+  BuildRedoRecord(h, kind);
+  RevertRecord(record, h, kind);
+  RestoreState(h.flags, h.caret, h.translation, h.bytesPerUnit, hasSelection, selStart, selEnd, selAnchor);
+
+  undo_.DropNewest();
+  undo_.SetLastUndone(std::move(record), std::move(description));
+  RefreshStorageDescription();
+  if (undo_.Size() < undo::kMinRecordHead) undo_.EmptyStream();
+  Host().Invalidate();
+  FireChange();
+}
+
+void TCustomQDHexEditor::Redo() {
+  if (!undo_.HasRedo()) return;
+  const std::vector<std::uint8_t> block = undo_.TakeRedo();
+  if (block.size() < static_cast<std::size_t>(undo::kHeadSize) + 1 + kBookmarkBytes + 12) return;
+  const RecordHead h = undo::ReadHead(block.data());
+  if (h.size < undo::kHeadSize + 1 || static_cast<std::size_t>(h.size) + kBookmarkBytes + 12 != block.size()) return;
+  const UndoKind kind = undo::KindOf(h.flags);
+  const std::uint8_t* data = block.data() + undo::kHeadSize;
+  const std::int32_t pos = h.pos;
+
+  // The undo before this redo already dropped the marks from pos on.
+  switch (kind) {
+    case UndoKind::kChangeBytes: data_.Write(data, pos, h.count); break;
+    case UndoKind::kRemoveData: RemoveBytesRaw(pos, pos + h.count); break;
+    case UndoKind::kInsertBuffer: InsertBytes(data, h.count, pos); break;
+    case UndoKind::kReplace:
+      RemoveBytesRaw(pos, pos + h.count2);
+      InsertBytes(data, h.count, pos);
+      break;
+    case UndoKind::kAppendBuffer: AppendBytes(data, h.count); break;
+    case UndoKind::kInsertNibble:
+    case UndoKind::kDeleteNibble:
+    case UndoKind::kAllDataSaved:
+      data_.SetSize(h.count);
+      data_.Write(data, 0, h.count);
+      LayoutChanged();
+      break;
+    case UndoKind::kConvert:
+      RemoveBytesRaw(pos, pos + h.count);
+      InsertBytes(data, h.count, pos);
+      break;
+    default: break;
+  }
+
+  const std::uint8_t* saved = block.data() + h.size;
+  for (Bookmark& b : bookmarks_) {
+    b.pos = GetInt32(saved);
+    b.inCharField = saved[4] != 0;
+    saved += 6;
+  }
+  const std::int32_t selStart = GetInt32(saved);
+  const std::int32_t selEnd = GetInt32(saved + 4);
+  const std::int32_t selAnchor = GetInt32(saved + 8);
+  RestoreState(h.flags, h.caret, h.translation, h.bytesPerUnit, selAnchor >= 0, selStart, selEnd, selAnchor);
+  if (kind == UndoKind::kChangeBytes) {
+    marks_.Set(pos, (h.flags & undo::kFlagMarkAtPos) != 0);
+    if (h.count == 2) marks_.Set(pos + 1, (h.flags & undo::kFlagMarkAfterPos) != 0);
+  }
+  undo_.PutBackLastUndone();
+  Host().Invalidate();
+  FireChange();
+}
+
+}  // namespace hexed

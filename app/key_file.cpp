@@ -43,14 +43,8 @@ std::optional<std::string> KeyTextFromFile(std::string_view firstBytes) {
 LoadedKey LoadKeyFile(const std::filesystem::path& file) {
   std::string bytes(kKeyFileBytesRead, '\0');
   try {
-    platform::InputFile in(file);
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-      const std::size_t n = in.Read(bytes.data() + got, bytes.size() - got);
-      if (n == 0) break;
-      got += n;
-    }
-    bytes.resize(got);
+    // Read fills the buffer but at the file's end.
+    bytes.resize(platform::InputFile(file).Read(bytes.data(), bytes.size()));
   } catch (const platform::IoError&) {
     return {};
   }

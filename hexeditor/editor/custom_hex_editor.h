@@ -449,6 +449,9 @@ class TCustomQDHexEditor {
   bool MoveKey(int key, ShiftState shift);
   // Editing, selection, clipboard, undo and bookmark keys.
   void CommandKey(int key, ShiftState shift);
+  // The bytes a character typed into the character field stores, after the
+  // translation; empty when it cannot be typed.
+  std::optional<std::string> TypedBytes(char16_t ch) const;
   void TypeInCharField(char16_t ch);
   void TypeInHexField(int digit);
   void SwitchField(ShiftState shift);

@@ -1,8 +1,11 @@
 // The key table and character input.
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "hexeditor/editor/custom_hex_editor.h"
+#include "hexeditor/view/typed_chars.h"
 
 namespace hexed {
 
@@ -187,31 +190,53 @@ void TCustomQDHexEditor::KeyPress(char16_t ch) {
   TypeInHexField(digit);
 }
 
+std::optional<std::string> TCustomQDHexEditor::TypedBytes(char16_t ch) const {
+  const std::string bytes = ch < 0x80 ? std::string(1, static_cast<char>(ch)) : CodePageBytes(ch);
+  if (bytes.size() == 1) {
+    const std::optional<std::uint8_t> b = TypedByte(static_cast<std::uint8_t>(bytes[0]));
+    if (!b) return std::nullopt;
+    return std::string(1, static_cast<char>(*b));
+  }
+  // A double-byte character is stored as it is: the translations map single
+  // bytes and would break its pair apart.
+  if (bytes.size() == 2 && translation_ == tkAsIs) return bytes;
+  return std::nullopt;
+}
+
 void TCustomQDHexEditor::TypeInCharField(char16_t ch) {
   std::uint16_t value = ch;
+  std::int32_t n = bytesPerUnit_;
+  bool pair = false;
   if (!unicodeChars_) {
-    const std::optional<std::uint8_t> b = ch < 256 ? TypedByte(static_cast<std::uint8_t>(ch)) : std::nullopt;
-    if (!b) {
+    const std::optional<std::string> typed = TypedBytes(ch);
+    // Overwriting never grows the data: a pair needs two bytes to cover.
+    const bool fits = typed && (InsertMode() || typed->size() == 1 || CaretPosition() + 2 <= DataSize());
+    if (!fits) {
       if (OnInvalidKey) OnInvalidKey();
       return;
     }
-    value = *b;
+    value = static_cast<std::uint8_t>((*typed)[0]);
+    if (typed->size() == 2) {
+      value = static_cast<std::uint16_t>(value | static_cast<std::uint8_t>((*typed)[1]) << 8);
+      pair = true;
+      n = std::max(2, bytesPerUnit_);
+    }
   }
   if (!InsertMode()) ClearSelection();
-  std::vector<std::uint8_t> unit(static_cast<std::size_t>(bytesPerUnit_), 0);
-  if (unicodeChars_) {
-    unit[0] = static_cast<std::uint8_t>(unicodeBigEndian_ ? value >> 8 : value);
-    unit[1] = static_cast<std::uint8_t>(unicodeBigEndian_ ? value : value >> 8);
+  std::vector<std::uint8_t> unit(static_cast<std::size_t>(n), 0);
+  if (unicodeChars_ && unicodeBigEndian_) {
+    unit[0] = static_cast<std::uint8_t>(value >> 8);
+    unit[1] = static_cast<std::uint8_t>(value);
   } else {
     unit[0] = static_cast<std::uint8_t>(value);
+    if (unit.size() > 1) unit[1] = static_cast<std::uint8_t>(value >> 8);
   }
   const std::int32_t pos = CaretPosition();
-  const std::int32_t n = bytesPerUnit_;
   if (InsertMode()) {
     if (SelCount() == 0) {
       if (pos == DataSize()) {
         AppendBuffer(unit.data(), n, true);
-      } else if (pos % bytesPerUnit_ != 0) {
+      } else if (pos % bytesPerUnit_ != 0 && !pair) {
         ChangeByte(pos, GetByte(pos), unit[0]);
       } else {
         InsertBuffer(unit.data(), n, pos, false);
@@ -220,7 +245,7 @@ void TCustomQDHexEditor::TypeInCharField(char16_t ch) {
       ReplaceSelection(unit.data(), n, true);
     }
     selectionMode_ = false;
-  } else if (unicodeChars_) {
+  } else if (unicodeChars_ || pair) {
     const std::uint16_t oldWord = static_cast<std::uint16_t>(
         (pos < DataSize() ? GetByte(pos) : 0) | ((pos + 1 < DataSize() ? GetByte(pos + 1) : 0) << 8));
     ChangeWord(pos, oldWord, static_cast<std::uint16_t>(unit[0] | (unit[1] << 8)));
@@ -228,6 +253,8 @@ void TCustomQDHexEditor::TypeInCharField(char16_t ch) {
     ChangeByte(pos, GetByte(pos), unit[0]);
   }
   StepForward(0);
+  // The second byte of a pair is passed like the first.
+  if (pair) StepForward(0);
 }
 
 void TCustomQDHexEditor::TypeInHexField(int digit) {

@@ -131,6 +131,27 @@ class Walk {
     return FindStatus::kNotFound;
   }
 
+  // Every match starting in [lo, hi), each after the end of the one before;
+  // false when cancelled. Stops after `limit` matches.
+  bool All(std::int64_t lo, std::int64_t hi, std::size_t limit, std::vector<std::int64_t>& found) {
+    std::int64_t next = lo;  // no match may start before the end of the last one
+    for (std::int64_t first = lo; first < hi && found.size() < limit;) {
+      const std::size_t k = ChunkStarts(hi - first);
+      const std::uint8_t* buf = Load(first, k);
+      std::size_t i = static_cast<std::size_t>(std::max<std::int64_t>(next - first, 0));
+      while (i < k && found.size() < limit) {
+        const std::size_t j = scanner_.First(buf, i, k);
+        if (j == kNone) break;
+        found.push_back(first + static_cast<std::int64_t>(j));
+        i = j + m_;
+        next = first + static_cast<std::int64_t>(i);
+      }
+      first += static_cast<std::int64_t>(k);
+      if (!Advance(k)) return false;
+    }
+    return true;
+  }
+
   FindStatus Backward(std::int64_t lo, std::int64_t hi, std::int64_t& found) {
     for (std::int64_t end = hi; end > lo;) {
       const std::size_t k = ChunkStarts(end - lo);
@@ -196,6 +217,21 @@ FindResult Find(ByteSource& source, const Pattern& pattern, const FindOptions& o
     r.wrapped = r.status == FindStatus::kFound;
   }
   if (r.status != FindStatus::kFound) r.position = -1;
+  return r;
+}
+
+FindAllResult FindAll(ByteSource& source, const Pattern& pattern, const FindOptions& options, std::size_t limit) {
+  FindAllResult r;
+  const std::int64_t size = source.Size();
+  const auto m = static_cast<std::int64_t>(pattern.size());
+  if (m == 0 || m > size) return r;
+  const std::int64_t starts = size - m + 1;
+  Walk walk(source, pattern, options, starts);
+  // One more than the limit tells a full list from one that was cut.
+  r.cancelled = !walk.All(0, starts, limit + 1, r.positions);
+  if (r.cancelled) r.positions.clear();
+  r.overLimit = r.positions.size() > limit;
+  if (r.overLimit) r.positions.pop_back();
   return r;
 }
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "hexeditor/model/search_pattern.h"
 
@@ -62,5 +63,16 @@ struct FindResult {
 
 // Searches `source` for `pattern` as `options` say.
 FindResult Find(ByteSource& source, const Pattern& pattern, const FindOptions& options);
+
+struct FindAllResult {
+  std::vector<std::int64_t> positions;  // ascending, none overlapping the one before
+  bool cancelled = false;               // then positions is empty
+  bool overLimit = false;               // more matches than the limit; positions holds the first ones
+};
+
+// Every match from the start of `source` to its end, in one pass; a match
+// starts after the end of the one before. Only chunkSize and progress of
+// `options` count.
+FindAllResult FindAll(ByteSource& source, const Pattern& pattern, const FindOptions& options, std::size_t limit);
 
 }  // namespace hexed::search

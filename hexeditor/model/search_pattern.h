@@ -22,6 +22,7 @@ enum class PatternErrorKind {
   kOnlyWildcards,    // no fixed byte: such a pattern matches everywhere
   kNotEncodable,     // a character the chosen encoding cannot write
   kBadText,          // the text is not valid UTF-8
+  kWildcardReplacement,  // "??" in what replaces a match: it names no byte
 };
 
 // A refused pattern; what() is an English message naming the place.

@@ -409,11 +409,10 @@ TEST_F(Keys, InvalidCharactersFireOnInvalidKeyAndMaskedOnesAreIgnored) {
   EXPECT_EQ(invalid, 1);
   Press(key::kTab);
   e.KeyPress(u'\x1b');
-  e.KeyPress(u'\u4e2d');
-  EXPECT_EQ(invalid, 2);
+  EXPECT_EQ(invalid, 1);
   e.SetTranslation(tkASCII);
   e.KeyPress(u'\xe9');
-  EXPECT_EQ(invalid, 3);
+  EXPECT_EQ(invalid, 2);
   EXPECT_EQ(test::Content(e), (Bytes{1, 2}));
   e.SetTranslation(tkBCD);
   e.KeyPress(u'A');
@@ -509,6 +508,43 @@ TEST_F(Keys, SelectionAndSeekProperties) {
   EXPECT_EQ(e.CaretPosition(), 9);
   e.NewFile();
   EXPECT_EQ(e.Seek(0, 0), -1);
+}
+
+// A Chinese character typed into the character field stores its two GBK bytes
+// as one change; overwriting never grows the data, so a pair needs two bytes.
+TEST_F(Keys, ChineseCharacterTypesItsTwoCodePageBytes) {
+  struct Row {
+    bool insert;
+    Bytes start;
+    std::int32_t caret;
+    Bytes want;
+    std::int32_t caretAfter;
+    int invalidKeys;
+  };
+  const Row rows[] = {
+      {false, {0x41, 0x42, 0x43}, 0, {0xD6, 0xD0, 0x43}, 2, 0},
+      {false, {0x41, 0x42, 0x43}, 2, {0x41, 0x42, 0x43}, 2, 1},
+      {true, {0x41, 0x42}, 1, {0x41, 0xD6, 0xD0, 0x42}, 3, 0},
+      {true, {0x41}, 1, {0x41, 0xD6, 0xD0}, 3, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.caret);
+    TCustomQDHexEditor ed;
+    int invalid = 0;
+    ed.OnInvalidKey = [&] { ++invalid; };
+    test::Load(ed, row.start);
+    ed.SetInsertMode(row.insert);
+    ed.SetCaretPosition(row.caret, true);
+    ed.KeyPress(u'\u4E2D');  // 中
+    EXPECT_EQ(test::Content(ed), row.want);
+    EXPECT_EQ(ed.CaretPosition(), row.caretAfter);
+    EXPECT_EQ(invalid, row.invalidKeys);
+    if (row.invalidKeys == 0) {
+      EXPECT_EQ(ed.UndoStorage().Count(), 1);
+      ed.Undo();
+      EXPECT_EQ(test::Content(ed), row.start);
+    }
+  }
 }
 
 }  // namespace

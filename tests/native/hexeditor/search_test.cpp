@@ -220,5 +220,32 @@ TEST(ByteSearch, ProgressReportsEachChunkAndCancels) {
   EXPECT_EQ(seen, (std::vector<std::int64_t>{100, 200, 300}));
 }
 
+// Every match in one pass, each after the end of the one before, across chunk
+// edges, against the literal definition; a limit keeps the first ones.
+TEST(ByteSearch, FindAllListsMatchesThatDoNotOverlap) {
+  const Bytes data = [] {
+    Bytes d = Noise(301, 7);
+    for (std::size_t at : {0u, 3u, 6u, 50u, 97u, 98u, 200u, 298u}) d[at] = 0xAA, d[at + 1] = 0xAA, d[at + 2] = 0xAA;
+    return d;
+  }();
+  const Pattern p = ParseHexPattern("AA ?? AA");
+  std::vector<std::int64_t> expected;
+  for (std::int64_t s : AllMatches(data, p))
+    if (expected.empty() || s >= expected.back() + 3) expected.push_back(s);
+  for (std::size_t chunk : {3u, 4u, 7u, 64u, 4096u}) {
+    MemorySource src(data.data(), static_cast<std::int64_t>(data.size()));
+    FindOptions o;
+    o.chunkSize = chunk;
+    EXPECT_EQ(FindAll(src, p, o, 1000).positions, expected) << chunk;
+    const FindAllResult cut = FindAll(src, p, o, 2);
+    EXPECT_TRUE(cut.overLimit);
+    EXPECT_EQ(cut.positions, (std::vector<std::int64_t>{expected[0], expected[1]}));
+    o.progress = [](std::int64_t, std::int64_t) { return false; };
+    const FindAllResult stopped = FindAll(src, p, o, 1000);
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_TRUE(stopped.positions.empty());
+  }
+}
+
 }  // namespace
 }  // namespace hexed::search

@@ -197,6 +197,14 @@ shot_hexview() {
   xdotool mousemove 1270 1010
   sleep 1
   shoot hex-view "$hex"
+  # The find bar with its replace row, after a search for text in GBK.
+  xdotool windowfocus "$hex" 2>/dev/null || true
+  xdotool key ctrl+h
+  sleep 0.5
+  xdotool type --delay 60 'sample'
+  xdotool key Return
+  sleep 1
+  shoot hex-find "$hex"
   stop_all
 }
 

@@ -189,6 +189,8 @@ LRESULT HexEditorControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       Invalidate();
       return 0;
     case WM_KEYDOWN:
+      if (onWindowKey && onWindowKey(static_cast<UINT>(wParam), GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0))
+        return 0;
       editor_.ScrollCaretIntoView();
       editor_.KeyDown(static_cast<int>(wParam), KeyShift() & ~hexed::kLeftButton);
       editor_.ScrollCaretIntoView();

@@ -61,6 +61,9 @@ class HexEditorControl final : public hexed::HexEditorHost {
 
   // Message boxes the model asks for (text in UTF-8); MessageBoxW when unset.
   std::function<void(const std::string&)> onShowMessage;
+  // Offered each key first, for the window's own keys (find, go to); true
+  // when the window took it.
+  std::function<bool(UINT key, bool ctrl, bool shift)> onWindowKey;
 
   // HexEditorHost
   void Invalidate() override;

@@ -4,6 +4,9 @@
 #include <system_error>
 
 #include "app/win32/dpi.h"
+#include "app/work_area_fit.h"
+#include "hexeditor/editor/go_to.h"
+#include "hexeditor/win32/go_to_dialog.h"
 #include "hexeditor/win32/system_popup_menus.h"
 #include "platform/win32/wide.h"
 
@@ -14,6 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kEditorId = 1;
+constexpr int kFindBarId = 2;
 constexpr std::size_t kMaxSaveNameChars = 216;
 constexpr wchar_t kAllFilesFilter[] = L"全部文件(*.*)|*.*";
 
@@ -22,6 +26,19 @@ void Append(HMENU menu, int id, const wchar_t* caption, bool checked = false) {
 }
 
 void Separator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
+
+// The design's place where the monitor it lies on holds it; otherwise moved
+// and shrunk into that monitor's work area, so that the character column
+// is never off the screen.
+app::ScreenRect PlaceOnScreen(const app::DesignRect& design) {
+  const app::ScreenRect wanted{design.left, design.top, design.left + design.width, design.top + design.height};
+  const RECT r{wanted.left, wanted.top, wanted.right, wanted.bottom};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor)) return wanted;
+  const RECT& work = monitor.rcWork;
+  return app::FitIntoWorkArea(wanted, {work.left, work.top, work.right, work.bottom});
+}
 
 }  // namespace
 
@@ -40,9 +57,10 @@ HexViewWindow* HexViewWindow::Open(const std::wstring& file, app::FileDialogs& d
   auto* self = new HexViewWindow(dialogs, boxes);
   // Without an owner: hex view windows are independent of every main window.
   // The design's place and size, at the screen's resolution.
-  const app::DesignRect place = app::ScaleForDpi(app::DesignRect{266, 250, 1088, 750}, app::dpi::ForSystem());
+  const app::ScreenRect place = PlaceOnScreen(app::ScaleForDpi(app::DesignRect{266, 250, 1088, 750}, app::dpi::ForSystem()));
   HWND hwnd = CreateWindowExW(0, kClassName, file.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, place.left,
-                              place.top, place.width, place.height, nullptr, nullptr, GetModuleHandleW(nullptr), self);
+                              place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), self);
   if (hwnd == nullptr) {
     delete self;
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
@@ -104,12 +122,16 @@ LRESULT HexViewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       editor_.onShowMessage = [this](const std::string& text) {
         boxes_.Show(hwnd_, platform::Widen(text), L"", MB_OK);
       };
+      const auto windowKeys = [this](UINT key, bool ctrl, bool shift) { return OnWindowKey(key, ctrl, shift); };
+      editor_.onWindowKey = windowKeys;
+      findBar_.Create(hwnd_, kFindBarId, windowKeys);
+      findBar_.onLayout = [this] { LayoutChildren(); };
       ApplySettings();
       CreateMenu();
       return 0;
     }
     case WM_SIZE:
-      if (editor_.Handle() != nullptr) MoveWindow(editor_.Handle(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+      LayoutChildren();
       return 0;
     case WM_DPICHANGED: {
       // On a monitor of another resolution: the system's suggested bounds,
@@ -137,6 +159,43 @@ LRESULT HexViewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
+}
+
+void HexViewWindow::LayoutChildren() {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const int bar = findBar_.Height();
+  if (findBar_.Handle() != nullptr) MoveWindow(findBar_.Handle(), 0, 0, client.right, bar, TRUE);
+  if (editor_.Handle() != nullptr) MoveWindow(editor_.Handle(), 0, bar, client.right, client.bottom - bar, TRUE);
+}
+
+bool HexViewWindow::OnWindowKey(UINT key, bool ctrl, bool shift) {
+  if (key == VK_F3 && !ctrl) {
+    findBar_.FindNext(shift);
+    return true;
+  }
+  if (!ctrl || shift) return false;
+  switch (key) {
+    case 'F': findBar_.Show(false); return true;
+    case 'H': findBar_.Show(true); return true;
+    case 'G': GoTo(); return true;
+    default: return false;
+  }
+}
+
+void HexViewWindow::GoTo() {
+  if (findBar_.Busy()) return;
+  hexed::TQDHexEditorEx& e = Editor();
+  const bool accepted = AskGoTo(hwnd_, L"", [&](const std::wstring& text) {
+    const std::optional<std::int64_t> pos =
+        hexed::GoToPosition(platform::Narrow(text), e.OffsetFormatRecord(), e.CaretPosition(), e.DataSize());
+    if (!pos) return false;
+    e.SetCaretPosition(static_cast<std::int32_t>(*pos), e.CaretInCharField());
+    e.ScrollCaretIntoView();
+    return true;
+  });
+  if (accepted) editor_.CaretMoved();
+  SetFocus(editor_.Handle());
 }
 
 void HexViewWindow::ApplySettings() {
@@ -172,6 +231,10 @@ void HexViewWindow::CreateMenu() {
   Append(menu_, kIdN3, L"重做修改");
   Separator(menu_);
   Append(menu_, kIdN161, L"另外打开文件16进制查看(编辑修改)");
+  Separator(menu_);
+  Append(menu_, kIdFind, L"查找\tCtrl+F");
+  Append(menu_, kIdReplace, L"替换\tCtrl+H");
+  Append(menu_, kIdGoTo, L"转到位置\tCtrl+G");
 }
 
 void HexViewWindow::ShowMenu(POINT screen) {
@@ -184,6 +247,11 @@ void HexViewWindow::ToggleCheck(int id) {
 }
 
 void HexViewWindow::OnCommand(int id) {
+  // While a search reads the data nothing may change it.
+  if (findBar_.Busy()) {
+    boxes_.Beep();
+    return;
+  }
   try {
     hexed::TQDHexEditorEx& e = Editor();
     const auto checked = [&](int item) {
@@ -201,6 +269,9 @@ void HexViewWindow::OnCommand(int id) {
       case kIdN2: e.Undo(); break;
       case kIdN3: e.Redo(); break;
       case kIdN161: OpenHexViewFiles(hwnd_, dialogs_, boxes_); break;
+      case kIdFind: findBar_.Show(false); break;
+      case kIdReplace: findBar_.Show(true); break;
+      case kIdGoTo: GoTo(); break;
       default: break;
     }
     editor_.CaretMoved();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/win32/services.h"
+#include "hexeditor/win32/find_bar.h"
 #include "hexeditor/win32/hex_editor_control.h"
 
 namespace hexwin {
@@ -25,6 +26,9 @@ enum HexViewMenuId : int {
   kIdN2,        // undo
   kIdN3,        // redo
   kIdN161,      // open further files
+  kIdFind,      // find (Ctrl+F)
+  kIdReplace,   // replace (Ctrl+H)
+  kIdGoTo,      // go to a position (Ctrl+G)
 };
 
 class HexViewWindow {
@@ -39,6 +43,7 @@ class HexViewWindow {
   HexEditorControl& EditorControl() { return editor_; }
   ClipboardEditor& Editor() { return editor_.Editor(); }
   HMENU PopupMenu1() const { return menu_; }
+  FindBar& Finder() { return findBar_; }
   const std::wstring& Hint() const { return hint_; }
 
   // Where the context menus of the window and its editor are tracked (the
@@ -59,6 +64,10 @@ class HexViewWindow {
   void SaveAs();
   bool AskReplace(const std::wstring& name);
   void ToggleCheck(int id);
+  void LayoutChildren();
+  // The window's own keys: Ctrl+F, Ctrl+H, F3 / Shift+F3 and Ctrl+G.
+  bool OnWindowKey(UINT key, bool ctrl, bool shift);
+  void GoTo();
 
   app::FileDialogs& dialogs_;
   app::MessageBoxes& boxes_;
@@ -67,6 +76,7 @@ class HexViewWindow {
   HMENU menu_ = nullptr;
   std::wstring hint_;
   HexEditorControl editor_;
+  FindBar findBar_{editor_};
 };
 
 // The main window's open command: the open dialog (multiple selection), then

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 #include <string>
 
 #include "app/cascade.h"
+#include "app/work_area_fit.h"
 #include "app/colors.h"
 #include "app/hidden_clicks.h"
 #include "app/job_lock.h"
@@ -116,6 +118,26 @@ TEST(Cascade, FurtherWindowsStepDownTheScreenAndWrapInsideTheWorkArea) {
   const app::ScreenPoint big = app::CascadePosition({0, 0, 1200, 900}, 3, 40, work);
   EXPECT_EQ(big.x, 0);
   EXPECT_EQ(big.y, 0);
+}
+
+TEST(WorkAreaFit, TheDesignPlaceStaysWhereItFitsElseMovesThenShrinks) {
+  struct Case {
+    const char* screen;
+    app::ScreenRect work;
+    app::ScreenRect want;
+  } cases[] = {
+      {"1920 × 1040", {0, 0, 1920, 1040}, {266, 250, 1354, 1000}},
+      {"1366 × 728: moved up and left", {0, 0, 1366, 728}, {266, 0, 1354, 728}},
+      {"1280 × 984", {0, 0, 1280, 984}, {192, 234, 1280, 984}},
+      {"1024 × 728: shrunk", {0, 0, 1024, 728}, {0, 0, 1024, 728}},
+      {"second monitor left of the first", {-1280, 40, 0, 1024}, {-1088, 250, 0, 1000}},
+  };
+  for (const Case& c : cases) {
+    const app::ScreenRect r = app::FitIntoWorkArea({266, 250, 1354, 1000}, c.work);
+    EXPECT_EQ((std::array<int, 4>{r.left, r.top, r.right, r.bottom}),
+              (std::array<int, 4>{c.want.left, c.want.top, c.want.right, c.want.bottom}))
+        << c.screen;
+  }
 }
 
 TEST(ClickCounter, HiddenCommandsAppearAtTheSixthClickAndGoPastTheEleventh) {

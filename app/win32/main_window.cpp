@@ -574,7 +574,8 @@ void MainWindow::OnCommand(int id, int code, HWND) {
       return;
     case kIdNoKeyEncrypt: return NoKeyEntryClick(engine::NoKeyMode::kEncrypt);
     case kIdNoKeyDecrypt: return NoKeyEntryClick(engine::NoKeyMode::kDecrypt);
-    case kIdN161: return hexwin::OpenHexViewFiles(Handle(), group_.services.dialogs, group_.services.boxes);
+    case kIdN161:
+      return hexwin::OpenHexViewFiles(Handle(), group_.services.dialogs, group_.services.boxes, PreselectedFile());
     case kIdN31: return N31Click();
     case kIdN5: return N5Click();
     case kIdN12: return N12Click();

@@ -18,6 +18,7 @@
 #include "engine/jobs/nokey_jobs.h"
 #include "platform/paths.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/window_text.h"
 
 namespace app {
 
@@ -237,9 +238,7 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files, cons
       MainWindow* target = this;
       if (current > 0) {
         if (isPrimary_ && tag_ != 1) {
-          std::wstring caption(static_cast<std::size_t>(GetWindowTextLengthW(Handle())) + 1, L'\0');
-          caption.resize(static_cast<std::size_t>(GetWindowTextW(Handle(), caption.data(), static_cast<int>(caption.size()))));
-          SetWindowTextW(Handle(), (caption + text::kPrimarySuffix).c_str());
+          SetWindowTextW(Handle(), (platform::WindowText(Handle()) + text::kPrimarySuffix).c_str());
           tag_ = 1;
         }
         PumpFor(33);
@@ -249,10 +248,7 @@ void MainWindow::DispatchBatch(int button, std::vector<std::wstring> files, cons
       Hold targetHold(*target);
       if (target != this) {
         PumpFor(33);
-        std::wstring caption(static_cast<std::size_t>(GetWindowTextLengthW(target->Handle())) + 1, L'\0');
-        caption.resize(static_cast<std::size_t>(
-            GetWindowTextW(target->Handle(), caption.data(), static_cast<int>(caption.size()))));
-        SetWindowTextW(target->Handle(), (caption + text::kSecondarySuffix).c_str());
+        SetWindowTextW(target->Handle(), (platform::WindowText(target->Handle()) + text::kSecondarySuffix).c_str());
         if (target->compressionIndex_ != level) target->SetCompressionChoice(level, true);
         PumpMessages();
         PumpFor(33);

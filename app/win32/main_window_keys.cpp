@@ -17,6 +17,7 @@
 #include "app/win32/ui_texts.h"
 #include "platform/text.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/window_text.h"
 
 namespace app {
 
@@ -26,12 +27,6 @@ constexpr COLORREF kPaper = 0xFFFFFF;
 constexpr COLORREF kInk = 0x000000;
 
 int BoxIndex(int id) { return id == kIdJm2 ? 1 : 0; }
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 // The selected part of an edit control's text.
 std::wstring SelectedText(HWND box, const std::wstring& text) {
@@ -59,7 +54,7 @@ std::optional<std::wstring> ClipboardText(HWND owner) {
 
 }  // namespace
 
-std::wstring MainWindow::KeyText(int id) const { return WindowText(Control(id)); }
+std::wstring MainWindow::KeyText(int id) const { return platform::WindowText(Control(id)); }
 
 void MainWindow::SetKeyText(int id, const std::wstring& keyText) {
   settingKeyText_ = true;

@@ -22,6 +22,7 @@
 #include "platform/paths.h"
 #include "platform/win32/wide.h"
 #include "utils/md5_list.h"
+#include "platform/win32/window_text.h"
 
 namespace app {
 
@@ -49,12 +50,6 @@ std::wstring DroppedName(HDROP drop, UINT index) {
   std::wstring name(static_cast<std::size_t>(length) + 1, L'\0');
   name.resize(DragQueryFileW(drop, index, name.data(), length + 1));
   return name;
-}
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
 }
 
 std::wstring ListItem(HWND list, LRESULT index) {
@@ -257,7 +252,7 @@ void MainWindow::ComboBox1Select() {
 }
 
 void MainWindow::ComboBox1Change() {
-  if (WindowText(Control(kIdComboBox1)).empty()) SetHint(kIdComboBox1, text::kComboBox1Hint);
+  if (platform::WindowText(Control(kIdComboBox1)).empty()) SetHint(kIdComboBox1, text::kComboBox1Hint);
 }
 
 }  // namespace app

@@ -15,6 +15,7 @@
 #include "app/win32/ui_texts.h"
 #include "platform/paths.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/window_text.h"
 
 namespace app {
 
@@ -118,9 +119,7 @@ void MainWindow::Store(std::string_view name, std::int32_t value) {
 
 void MainWindow::OnClose() {
   if (closing_) return;
-  std::wstring caption(static_cast<std::size_t>(GetWindowTextLengthW(Handle())) + 1, L'\0');
-  caption.resize(static_cast<std::size_t>(GetWindowTextW(Handle(), caption.data(), static_cast<int>(caption.size()))));
-  caption = text::kCloseCaptionPrefix + caption;
+  const std::wstring caption = text::kCloseCaptionPrefix + platform::WindowText(Handle());
   const bool busy = state_.Busy() || dispatchingButton_ != 0;
   switch (CloseQueryQuestion(isPrimary_, group_.table.SecondaryCount(), busy)) {
     case CloseQuestion::kCloseAll: {

@@ -27,6 +27,7 @@
 #include "hexeditor/editor/editor_host.h"
 #include "hexeditor/view/grid_layout.h"
 #include "hexeditor/editor/key_codes.h"
+#include "hexeditor/editor/print_options.h"
 #include "hexeditor/view/offset_format.h"
 #include "hexeditor/view/translations.h"
 #include "hexeditor/model/undo_record.h"
@@ -242,6 +243,16 @@ class TCustomQDHexEditor {
   void SetFont(const std::string& name, int size);
   Color FontColor() const { return fontColor_; }
   void SetFontColor(Color c);
+
+  // --- Print settings (stored only) ---------------------------------------------
+  const TQDHPrintOptions& PrintOptions() const { return printOptions_; }
+  void SetPrintOptions(const TQDHPrintOptions& options) { printOptions_ = options; }
+  // While UseEditorFontForPrinting, the print font is the editor's font;
+  // assigning a print font turns that off.
+  bool UseEditorFontForPrinting() const { return useEditorFontForPrinting_; }
+  void SetUseEditorFontForPrinting(bool on) { useEditorFontForPrinting_ = on; }
+  TQDHFontSpec PrintFont() const;
+  void SetPrintFont(const TQDHFontSpec& font);
 
   // --- Editing state --------------------------------------------------------
   // True only while the stored flag is set and insertion is allowed.
@@ -480,6 +491,9 @@ class TCustomQDHexEditor {
   int rulerNumberBase_ = 16;
   bool showRuler_ = false;
   hexed::OffsetFormat offsetFormat_;
+  TQDHPrintOptions printOptions_;
+  TQDHFontSpec printFont_;
+  bool useEditorFontForPrinting_ = true;
   bool hexLowerCase_ = false;
   bool swapNibbles_ = false;
   TQDHTranslationKind translation_ = tkAsIs;

@@ -336,6 +336,17 @@ void TCustomQDHexEditor::SetFont(const std::string& name, int size) {
   Host().FontChanged();
 }
 
+TQDHFontSpec TCustomQDHexEditor::PrintFont() const {
+  if (!useEditorFontForPrinting_) return printFont_;
+  // The editor's size is in points; print heights are pixels at 96 dots per inch.
+  return {fontName_, -((fontSize_ * 96 + 36) / 72)};
+}
+
+void TCustomQDHexEditor::SetPrintFont(const TQDHFontSpec& font) {
+  printFont_ = font;
+  useEditorFontForPrinting_ = false;
+}
+
 void TCustomQDHexEditor::SetFontColor(Color c) {
   fontColor_ = c;
   Host().Invalidate();

@@ -10,6 +10,7 @@
 #include "hexeditor/win32/hex_editor_control.h"
 #include "platform/text.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/window_text.h"
 
 namespace hexwin {
 
@@ -193,12 +194,7 @@ void FindBar::Hide() {
   SetFocus(control_.Handle());
 }
 
-std::string FindBar::FieldText(int id) const {
-  HWND item = Item(id);
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
-  return platform::Narrow(text);
-}
+std::string FindBar::FieldText(int id) const { return platform::Narrow(platform::WindowText(Item(id))); }
 
 find::TextKind FindBar::Kind() const {
   const auto index = SendMessageW(Item(kIdFindKind), CB_GETCURSEL, 0, 0);
@@ -213,12 +209,7 @@ void FindBar::SetFindText(const std::wstring& text, find::TextKind kind, bool ig
 
 void FindBar::SetReplaceText(const std::wstring& text) { SetWindowTextW(Item(kIdReplaceText), text.c_str()); }
 
-std::wstring FindBar::StatusText() const {
-  HWND item = Item(kIdFindStatus);
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+std::wstring FindBar::StatusText() const { return platform::WindowText(Item(kIdFindStatus)); }
 
 void FindBar::SetStatus(const std::string& text) { SetWindowTextW(Item(kIdFindStatus), platform::Widen(text).c_str()); }
 

@@ -1,6 +1,7 @@
 #include "hexeditor/win32/go_to_dialog.h"
 
 #include "hexeditor/win32/dialog_template.h"
+#include "platform/win32/window_text.h"
 
 namespace hexwin {
 
@@ -10,13 +11,6 @@ struct DialogState {
   const std::wstring* text;
   const std::function<bool(const std::wstring&)>* accept;
 };
-
-std::wstring ItemText(HWND dialog, int id) {
-  HWND item = GetDlgItem(dialog, id);
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
@@ -29,7 +23,7 @@ INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK) {
-        if ((*state->accept)(ItemText(dialog, kIdGoToText))) {
+        if ((*state->accept)(platform::WindowText(GetDlgItem(dialog, kIdGoToText)))) {
           EndDialog(dialog, IDOK);
         } else {
           MessageBeep(MB_OK);

@@ -7,6 +7,8 @@
 #include <system_error>
 
 #include "app/win32/dpi.h"
+#include "hexeditor/errors.h"
+#include "hexeditor/messages.h"
 #include "hexeditor/win32/ole/ole_formats.h"
 #include "hexeditor/win32/system_popup_menus.h"
 #include "platform/win32/wide.h"
@@ -50,6 +52,16 @@ HBITMAP LoadBookmarkStrip() {
   return strip;
 }
 
+// A copy of a caller's strip; throws EQDHexEditor unless it is 200 × 10.
+HBITMAP CopyBookmarkStrip(HBITMAP strip) {
+  BITMAP info{};
+  if (GetObjectW(strip, sizeof info, &info) == 0) throw hexed::EQDHexEditor(hexed::msg::kInvalidBookmarkBitmap);
+  hexed::TCustomQDHexEditor::CheckBookmarkBitmap(info.bmWidth, info.bmHeight);
+  auto* copy = static_cast<HBITMAP>(CopyImage(strip, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (copy == nullptr) throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "CopyImage");
+  return copy;
+}
+
 // The colour of the strip's top-left pixel, which is transparent.
 COLORREF TopLeftColor(HDC reference, HBITMAP strip) {
   HDC dc = CreateCompatibleDC(reference);
@@ -79,6 +91,18 @@ HexEditorControl::~HexEditorControl() {
   if (bookmarks_ != nullptr) DeleteObject(bookmarks_);
 }
 
+void HexEditorControl::SetBookmarkBitmap(HBITMAP strip) {
+  HBITMAP next = strip == nullptr ? LoadBookmarkStrip() : CopyBookmarkStrip(strip);
+  if (bookmarks_ != nullptr) DeleteObject(bookmarks_);
+  bookmarks_ = next;
+  if (bookmarks_ != nullptr && hwnd_ != nullptr) {
+    HDC dc = GetDC(hwnd_);
+    iconTransparent_ = TopLeftColor(dc, bookmarks_);
+    ReleaseDC(hwnd_, dc);
+  }
+  if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 void HexEditorControl::Create(HWND parent, int id, const RECT& bounds) {
   static const ATOM registered = [] {
     WNDCLASSEXW wc{};
@@ -96,12 +120,7 @@ void HexEditorControl::Create(HWND parent, int id, const RECT& bounds) {
                               bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
   if (hwnd == nullptr) throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "CreateWindowExW");
-  bookmarks_ = LoadBookmarkStrip();
-  if (bookmarks_ != nullptr) {
-    HDC dc = GetDC(hwnd_);
-    iconTransparent_ = TopLeftColor(dc, bookmarks_);
-    ReleaseDC(hwnd_, dc);
-  }
+  SetBookmarkBitmap(nullptr);
   FontChanged();
   RECT client{};
   GetClientRect(hwnd_, &client);

@@ -35,6 +35,13 @@ class HexEditorControl final : public hexed::HexEditorHost {
   HWND Handle() const { return hwnd_; }
   ClipboardEditor& Editor() { return editor_; }
 
+  // The bookmark icon strip: a copy of `strip` (20 icons of 10 × 10 pixels;
+  // throws EQDHexEditor "Invalid bookmark bitmap ..." otherwise, keeping the
+  // old one), or the program's own strip again when null. The colour of its
+  // top-left pixel is transparent.
+  void SetBookmarkBitmap(HBITMAP strip);
+  HBITMAP BookmarkBitmap() const { return bookmarks_; }
+
   // Registers the control as a drop target and lets the selection be
   // dragged out; off by default.
   bool OleDragDrop() const { return oleDragDrop_; }

@@ -1,5 +1,7 @@
 #include "hexeditor/win32/hex_view_window.h"
 
+#include <commctrl.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -9,6 +11,7 @@
 #include "hexeditor/win32/go_to_dialog.h"
 #include "hexeditor/win32/system_popup_menus.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/window_text.h"
 
 namespace hexwin {
 
@@ -67,6 +70,7 @@ HexViewWindow* HexViewWindow::Open(const std::wstring& file, app::FileDialogs& d
   }
   try {
     self->hint_ = file;
+    self->ShowHintAsToolTip();
     self->Editor().LoadFile(fs::path(file));
   } catch (...) {
     DestroyWindow(hwnd);  // frees self
@@ -161,6 +165,26 @@ LRESULT HexViewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+void HexViewWindow::ShowHintAsToolTip() {
+  const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
+  InitCommonControlsEx(&classes);
+  hintTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  if (hintTip_ == nullptr) return;  // a window without its tip still works
+  // The editor fills the window: its tool is the editor, as the window's hint
+  // is what a pointer over the editor shows.
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(editor_.Handle());
+  tool.lpszText = hint_.data();
+  SendMessageW(hintTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  // Long paths wrap instead of running off the screen.
+  SendMessageW(hintTip_, TTM_SETMAXTIPWIDTH, 0, app::ScaleForDpi(600, app::dpi::ForWindow(hwnd_)));
+}
+
 void HexViewWindow::LayoutChildren() {
   RECT client{};
   GetClientRect(hwnd_, &client);
@@ -212,6 +236,14 @@ void HexViewWindow::ApplySettings() {
   e.SetBytesPerRow(24);
   e.SetAutoBytesPerRow(true);
   e.SetReadOnlyView(false);
+  hexed::TQDHPrintOptions print;
+  print.MarginLeft = 20;
+  print.MarginTop = 15;
+  print.MarginRight = 25;
+  print.MarginBottom = 25;
+  print.Flags = hexed::pfSelectionBold | hexed::pfMonochrome;
+  e.SetPrintOptions(print);
+  e.SetPrintFont({"Courier New", -15});
 }
 
 void HexViewWindow::CreateMenu() {
@@ -268,7 +300,7 @@ void HexViewWindow::OnCommand(int id) {
       // Undo and redo straight through: they work also in the read-only view.
       case kIdN2: e.Undo(); break;
       case kIdN3: e.Redo(); break;
-      case kIdN161: OpenHexViewFiles(hwnd_, dialogs_, boxes_); break;
+      case kIdN161: OpenHexViewFiles(hwnd_, dialogs_, boxes_, hint_); break;
       case kIdFind: findBar_.Show(false); break;
       case kIdReplace: findBar_.Show(true); break;
       case kIdGoTo: GoTo(); break;
@@ -286,9 +318,7 @@ bool HexViewWindow::AskReplace(const std::wstring& name) {
 }
 
 void HexViewWindow::SaveAs() {
-  std::wstring caption(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-  caption.resize(static_cast<std::size_t>(GetWindowTextW(hwnd_, caption.data(), static_cast<int>(caption.size()))));
-  const fs::path shown(caption);
+  const fs::path shown(platform::WindowText(hwnd_));
   app::FileDialogRequest request;
   request.title = L"16进制文件另存为：";
   request.filter = kAllFilesFilter;
@@ -308,11 +338,14 @@ void HexViewWindow::SaveAs() {
   Editor().SaveFile(final, true);
 }
 
-void OpenHexViewFiles(HWND owner, app::FileDialogs& dialogs, app::MessageBoxes& boxes) {
+void OpenHexViewFiles(HWND owner, app::FileDialogs& dialogs, app::MessageBoxes& boxes,
+                      const std::wstring& preselected) {
   try {
     app::FileDialogRequest request;
     request.title = L"选择文件进行16进制查看或者编辑修改(可多选)：";
     request.filter = kAllFilesFilter;
+    std::error_code ec;
+    if (!preselected.empty() && fs::is_regular_file(fs::path(preselected), ec)) request.fileName = preselected;
     const auto files = dialogs.OpenFiles(owner, request);
     if (!files) return;
     for (const std::wstring& file : *files) HexViewWindow::Open(file, dialogs, boxes);

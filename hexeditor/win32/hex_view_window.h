@@ -45,6 +45,8 @@ class HexViewWindow {
   HMENU PopupMenu1() const { return menu_; }
   FindBar& Finder() { return findBar_; }
   const std::wstring& Hint() const { return hint_; }
+  // The tool tip that shows the hint over the editor.
+  HWND HintTip() const { return hintTip_; }
 
   // Where the context menus of the window and its editor are tracked (the
   // system's by default). Not owned.
@@ -65,6 +67,7 @@ class HexViewWindow {
   bool AskReplace(const std::wstring& name);
   void ToggleCheck(int id);
   void LayoutChildren();
+  void ShowHintAsToolTip();
   // The window's own keys: Ctrl+F, Ctrl+H, F3 / Shift+F3 and Ctrl+G.
   bool OnWindowKey(UINT key, bool ctrl, bool shift);
   void GoTo();
@@ -75,12 +78,15 @@ class HexViewWindow {
   HWND hwnd_ = nullptr;
   HMENU menu_ = nullptr;
   std::wstring hint_;
+  HWND hintTip_ = nullptr;
   HexEditorControl editor_;
   FindBar findBar_{editor_};
 };
 
-// The main window's open command: the open dialog (multiple selection), then
-// one hex view window per chosen file. Any failure stops and only beeps.
-void OpenHexViewFiles(HWND owner, app::FileDialogs& dialogs, app::MessageBoxes& boxes);
+// The main window's open command: the open dialog (multiple selection),
+// starting with `preselected` when that names a file, then one hex view
+// window per chosen file. Any failure stops and only beeps.
+void OpenHexViewFiles(HWND owner, app::FileDialogs& dialogs, app::MessageBoxes& boxes,
+                      const std::wstring& preselected = {});
 
 }  // namespace hexwin

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/win32/dpi.h"
+#include "app/work_area_fit.h"
 #include "window_fixture.h"
 
 namespace {
@@ -150,8 +151,8 @@ TEST_F(DpiTest, AWindowOpenedAt144IsLaidOutOneAndAHalfTimesTheDesign) {
   EXPECT_EQ(client.bottom, 636);
   EXPECT_EQ(BoundsIn(Primary(), kIdStatusBar1).bottom, 636);
 
-  // A hex view window opens at its place of the design, scaled (the screen
-  // of the tests is too small for its whole size).
+  // A hex view window opens at its place of the design, scaled, moved and
+  // shrunk into the work area where the screen is too small for it.
   const fs::path file = MakeFile(L"hex.bin", 64);
   dialogs_.openAnswers.push_back(std::vector<std::wstring>{file.wstring()});
   Command(Primary(), kIdN161);
@@ -159,8 +160,14 @@ TEST_F(DpiTest, AWindowOpenedAt144IsLaidOutOneAndAHalfTimesTheDesign) {
   ASSERT_EQ(hexWindows.size(), 1u);
   RECT hex{};
   GetWindowRect(hexWindows[0], &hex);
-  EXPECT_EQ(hex.left, 399);
-  EXPECT_EQ(hex.top, 375);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const app::ScreenRect want =
+      app::FitIntoWorkArea({399, 375, 399 + 1632, 375 + 1125}, {work.left, work.top, work.right, work.bottom});
+  EXPECT_EQ(hex.left, want.left);
+  EXPECT_EQ(hex.top, want.top);
+  EXPECT_EQ(hex.right, want.right);
+  EXPECT_EQ(hex.bottom, want.bottom);
   DestroyWindow(hexWindows[0]);
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "hexeditor/errors.h"
 #include "hexeditor/win32/hex_view_window.h"
 #include "tests/win/window_fixture.h"
 
@@ -166,6 +167,32 @@ TEST_F(HexControlTest, SelectingPastTheBottomEdgeScrollsOnATimerUntilTheButtonGo
   wintest::PumpFor(400);
   EXPECT_EQ(e.TopRow(), topAtRelease);
   EXPECT_EQ(e.SelCount(), selAtRelease);
+}
+
+// Assigning a strip copies it, a wrong size is refused and keeps the old one,
+// and none brings the program's own strip back.
+TEST_F(HexControlTest, BookmarkBitmapIsAssignableAndNoneReloadsTheResource) {
+  hexwin::HexViewWindow* view = OpenWith("abc");
+  hexwin::HexEditorControl& control = view->EditorControl();
+  ASSERT_NE(control.BookmarkBitmap(), nullptr);
+  HDC screen = GetDC(nullptr);
+  HBITMAP strip = CreateCompatibleBitmap(screen, 200, 10);
+  HBITMAP wrong = CreateCompatibleBitmap(screen, 10, 10);
+  ReleaseDC(nullptr, screen);
+  control.SetBookmarkBitmap(strip);
+  HBITMAP assigned = control.BookmarkBitmap();
+  EXPECT_NE(assigned, strip);
+  BITMAP info{};
+  GetObjectW(assigned, sizeof info, &info);
+  EXPECT_EQ(info.bmWidth, 200);
+  EXPECT_EQ(info.bmHeight, 10);
+  EXPECT_THROW(control.SetBookmarkBitmap(wrong), hexed::EQDHexEditor);
+  EXPECT_EQ(control.BookmarkBitmap(), assigned);
+  control.SetBookmarkBitmap(nullptr);
+  EXPECT_NE(control.BookmarkBitmap(), nullptr);
+  EXPECT_NE(control.BookmarkBitmap(), assigned);
+  DeleteObject(strip);
+  DeleteObject(wrong);
 }
 
 }  // namespace

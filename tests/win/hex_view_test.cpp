@@ -1,6 +1,7 @@
 // Real hex view windows under Wine: opened from the main window's command,
 // typed into with real key messages, undone from the menu and saved.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -59,14 +60,23 @@ TEST_F(HexViewTest, ThreeFilesOpenThreeWindowsTitledWithTheirPaths) {
   std::vector<std::wstring> captions;
   for (HWND w : windows) captions.push_back(wintest::TextOf(w));
   for (const fs::path& p : {a, b, c}) EXPECT_NE(std::find(captions.begin(), captions.end(), p.wstring()), captions.end());
-  // A screen smaller than the window makes the window manager shrink it.
-  if (GetSystemMetrics(SM_CXSCREEN) >= 1360 && GetSystemMetrics(SM_CYSCREEN) >= 1000) {
-    RECT r{};
-    GetWindowRect(windows[0], &r);
+  // The design place where the work area holds it, else inside the work area.
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT r{};
+  GetWindowRect(windows[0], &r);
+  EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom);
+  if (work.right - work.left >= 1354 && work.bottom - work.top >= 1000) {
     EXPECT_EQ(r.right - r.left, 1088);
     EXPECT_EQ(r.bottom - r.top, 750);
   }
   EXPECT_EQ(boxes_.beeps, 0);
+  // The open command of a hex window starts its dialog with that window's file.
+  dialogs_.openAnswers.push_back(std::nullopt);
+  auto* view = reinterpret_cast<hexwin::HexViewWindow*>(GetWindowLongPtrW(windows[0], GWLP_USERDATA));
+  view->OnCommand(hexwin::kIdN161);
+  ASSERT_EQ(dialogs_.openRequests.size(), 2u);
+  EXPECT_EQ(dialogs_.openRequests[1].fileName, wintest::TextOf(windows[0]));
 }
 
 TEST_F(HexViewTest, AMissingFileOnlyBeepsAndLeavesTheEarlierWindowsOpen) {
@@ -306,6 +316,27 @@ TEST_F(HexViewTest, OnDrawCellSeesEachDataCellsTextAndMayReplaceIt) {
   };
   EXPECT_EQ(colours(L" "), 1u);
   EXPECT_GT(colours(L"W"), 1u);
+}
+
+TEST_F(HexViewTest, TheWindowStoresItsPrintSettingsAndShowsItsHintAsATip) {
+  StartPrimary();
+  const fs::path file = MakeFile(L"p.bin", 10);
+  hexwin::HexViewWindow* w = OpenOne(file);
+  ASSERT_NE(w, nullptr);
+  ASSERT_NE(w->HintTip(), nullptr);
+  wchar_t text[1024] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = w->Handle();
+  tool.uId = reinterpret_cast<UINT_PTR>(w->EditorControl().Handle());
+  tool.lpszText = text;
+  SendMessageW(w->HintTip(), TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+  EXPECT_EQ(std::wstring(text), file.wstring());
+  hexed::TQDHPrintOptions want;
+  want.MarginLeft = 20, want.MarginTop = 15, want.MarginRight = 25, want.MarginBottom = 25;
+  want.Flags = hexed::pfSelectionBold | hexed::pfMonochrome;
+  EXPECT_EQ(w->Editor().PrintOptions(), want);
+  EXPECT_EQ(w->Editor().PrintFont(), (hexed::TQDHFontSpec{"Courier New", -15}));
 }
 
 }  // namespace

@@ -238,5 +238,17 @@ TEST(ViewGeometry, CellRectsHitTestAndCaretPoint) {
   EXPECT_EQ(e.GetCaretShape().whiteHeight, 2);
 }
 
+TEST(PrintSettings, PrintFontFollowsTheEditorFontUntilOneIsAssigned) {
+  TCustomQDHexEditor e;
+  e.SetFont("Microsoft Sans Serif", 11);
+  EXPECT_TRUE(e.UseEditorFontForPrinting());
+  EXPECT_EQ(e.PrintFont(), (TQDHFontSpec{"Microsoft Sans Serif", -15}));
+  e.SetPrintFont({"Courier New", -15});
+  e.SetFont("Arial", 20);
+  EXPECT_FALSE(e.UseEditorFontForPrinting());
+  EXPECT_EQ(e.PrintFont(), (TQDHFontSpec{"Courier New", -15}));
+  EXPECT_EQ(e.PrintOptions(), TQDHPrintOptions{});
+}
+
 }  // namespace
 }  // namespace hexed

@@ -4,6 +4,9 @@
 #include <array>
 #include <cstring>
 
+#include "hexeditor/errors.h"
+#include "hexeditor/messages.h"
+
 namespace hexed::clip {
 
 namespace {
@@ -28,38 +31,55 @@ void Store32(Bytes& out, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-std::uint32_t Get32(const Bytes& b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
-         (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+std::uint32_t Get32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// Length of the text before its first zero byte.
+std::size_t TextLength(BlockView block) {
+  const void* zero = block.size > 0 ? std::memchr(block.data, 0, block.size) : nullptr;
+  return zero == nullptr ? block.size : static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - block.data);
+}
+
+Bytes UpToZero(const Bytes& bytes) {
+  return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(TextLength({bytes.data(), bytes.size()})));
+}
+
+// n bytes from offset `from`, after the size check.
+Bytes CopyOut(BlockView block, std::size_t from, std::size_t n, std::uint64_t limit) {
+  CheckImportSize(n, limit);
+  return Bytes(block.data + from, block.data + from + n);
 }
 
 // count bytes from offset `from`, never beyond the block.
-Bytes Counted(const Bytes& block, std::size_t from, std::uint32_t count) {
-  const std::size_t n = std::min<std::size_t>(count, block.size() - from);
-  return Bytes(block.begin() + static_cast<std::ptrdiff_t>(from),
-               block.begin() + static_cast<std::ptrdiff_t>(from + n));
+Bytes Counted(BlockView block, std::size_t from, std::uint32_t count, std::uint64_t limit) {
+  return CopyOut(block, from, std::min<std::size_t>(count, block.size - from), limit);
 }
 
-Bytes UpToZero(const Bytes& block) {
-  return Bytes(block.begin(), std::find(block.begin(), block.end(), std::uint8_t{0}));
-}
-
-Bytes UpToZeroWord(const Bytes& block, bool bigEndian) {
-  Bytes out;
-  for (std::size_t i = 0; i + 1 < block.size(); i += 2) {
-    if (block[i] == 0 && block[i + 1] == 0) break;
-    out.push_back(block[bigEndian ? i + 1 : i]);
-    out.push_back(block[bigEndian ? i : i + 1]);
+// 16-bit characters up to the first zero one, swapped to little-endian
+// order when bigEndian.
+Bytes UpToZeroWord(BlockView block, bool bigEndian, std::uint64_t limit) {
+  std::size_t n = 0;
+  while (n + 1 < block.size && (block.data[n] != 0 || block.data[n + 1] != 0)) n += 2;
+  Bytes out = CopyOut(block, 0, n, limit);
+  if (bigEndian) {
+    for (std::size_t i = 0; i + 1 < n; i += 2) std::swap(out[i], out[i + 1]);
   }
   return out;
 }
 
-int HexDigit(std::uint8_t c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+// The value of each byte as a hexadecimal digit, -1 for any other byte.
+constexpr std::array<std::int8_t, 256> kHexValue = [] {
+  std::array<std::int8_t, 256> t{};
+  for (int c = 0; c < 256; ++c) {
+    t[static_cast<std::size_t>(c)] = c >= '0' && c <= '9'   ? static_cast<std::int8_t>(c - '0')
+                                     : c >= 'a' && c <= 'f' ? static_cast<std::int8_t>(c - 'a' + 10)
+                                     : c >= 'A' && c <= 'F' ? static_cast<std::int8_t>(c - 'A' + 10)
+                                                            : std::int8_t{-1};
+  }
+  return t;
+}();
 
 std::string Utf8Prefix(std::string_view s, std::size_t maxChars) {
   std::size_t chars = 0;
@@ -179,51 +199,67 @@ Bytes FileGroupDescriptorBlock(std::uint32_t size, std::uint64_t writeTime, std:
   return out;
 }
 
-std::optional<Bytes> BytesFromBlock(Format format, const Bytes& block, bool bigEndian) {
+void CheckImportSize(std::uint64_t n, std::uint64_t limit) {
+  if (n > limit) throw OutOfMemoryError(msg::kOutOfMemory);
+}
+
+std::optional<Bytes> ReadBlock(Format format, BlockView block, bool bigEndian, std::uint64_t limit) {
   switch (format) {
     case Format::kPrivate:
-      if (block.size() < 12 || std::memcmp(block.data(), "QDTH", 4) != 0 || Get32(block, 4) != kPrivateVersion)
+      if (block.size < 12 || std::memcmp(block.data, "QDTH", 4) != 0 || Get32(block.data + 4) != kPrivateVersion)
         return std::nullopt;
-      return Counted(block, 12, Get32(block, 8));
+      return Counted(block, 12, Get32(block.data + 8), limit);
     case Format::kRegEditHexData:
-      if (block.size() < 4) return std::nullopt;
-      return Counted(block, 4, Get32(block, 0));
+      if (block.size < 4) return std::nullopt;
+      return Counted(block, 4, Get32(block.data), limit);
     case Format::kText:
     case Format::kOemText:
     case Format::kRichText:
     case Format::kHtml:
-      return UpToZero(block);
+      return CopyOut(block, 0, TextLength(block), limit);
     case Format::kUnicodeText:
-      return UpToZeroWord(block, bigEndian);
+      return UpToZeroWord(block, bigEndian, limit);
     case Format::kDib: {
-      Bytes out(kBitmapFileHeaderSize, 0);
+      CheckImportSize(std::uint64_t{kBitmapFileHeaderSize} + block.size, limit);
+      Bytes out(kBitmapFileHeaderSize + block.size, 0);
       out[0] = 'B';
       out[1] = 'M';
-      out.insert(out.end(), block.begin(), block.end());
+      if (block.size > 0) std::memcpy(out.data() + kBitmapFileHeaderSize, block.data, block.size);
       return out;
     }
     case Format::kLocale:
-      if (block.size() < 2) return std::nullopt;
-      return Bytes(block.begin(), block.begin() + 2);
+      if (block.size < 2) return std::nullopt;
+      return CopyOut(block, 0, 2, limit);
     default:
-      return block;
+      return CopyOut(block, 0, block.size, limit);
   }
 }
 
-Bytes HexTextToBytes(const Bytes& text, bool swapNibbles) {
-  Bytes out;
+Bytes ReadHexText(BlockView text, bool swapNibbles, std::uint64_t limit) {
+  // Counting the digits first sizes the result exactly before it is made.
+  std::size_t digits = 0;
+  for (std::size_t i = 0; i < text.size; ++i) digits += kHexValue[text.data[i]] >= 0 ? 1 : 0;
+  CheckImportSize(digits / 2, limit);
+  Bytes out(digits / 2);
+  std::size_t at = 0;
   int pending = -1;
-  for (std::uint8_t c : text) {
-    const int d = HexDigit(c);
+  for (std::size_t i = 0; i < text.size && at < out.size(); ++i) {
+    const int d = kHexValue[text.data[i]];
     if (d < 0) continue;
     if (pending < 0) {
       pending = d;
       continue;
     }
-    out.push_back(static_cast<std::uint8_t>(swapNibbles ? (d << 4) | pending : (pending << 4) | d));
+    out[at++] = static_cast<std::uint8_t>(swapNibbles ? (d << 4) | pending : (pending << 4) | d);
     pending = -1;
   }
   return out;
+}
+
+std::optional<Bytes> ImportBlock(Format format, BlockView block, bool bigEndian, bool hexText, bool swapNibbles,
+                                 std::uint64_t limit) {
+  if (hexText) return ReadHexText(BlockView{block.data, TextLength(block)}, swapNibbles, limit);
+  return ReadBlock(format, block, bigEndian, limit);
 }
 
 bool ReadsAsHexText(Format format, bool asHexText, bool pasting) {

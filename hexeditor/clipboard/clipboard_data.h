@@ -68,18 +68,41 @@ Bytes FileGroupDescriptorBlock(std::uint32_t size, std::uint64_t writeTime, std:
 inline constexpr std::size_t kFileGroupDescriptorSize = 336;
 
 // --- Import ------------------------------------------------------------------
+// A memory block read where it lies, without a copy.
+struct BlockView {
+  const std::uint8_t* data = nullptr;
+  std::size_t size = 0;
+};
+
+inline constexpr std::uint64_t kNoLimit = UINT64_MAX;
+
+// Imports give at most `limit` bytes (what the buffer can still take): a
+// larger one raises OutOfMemoryError before anything is allocated.
+void CheckImportSize(std::uint64_t n, std::uint64_t limit);
+
 // The bytes a memory block of a format gives: the private block only with
 // its signature, the counted formats by their count (never beyond the
 // block), texts up to their zero byte, Unicode text byte-swapped per
 // character when bigEndian, a device-independent bitmap behind a 14-byte
 // file header "BM", a locale as 2 bytes, anything else whole. None when the
-// block cannot be read as its format.
-std::optional<Bytes> BytesFromBlock(Format format, const Bytes& block, bool bigEndian);
+// block cannot be read as its format. The result is the only copy made.
+std::optional<Bytes> ReadBlock(Format format, BlockView block, bool bigEndian, std::uint64_t limit);
+inline std::optional<Bytes> BytesFromBlock(Format format, const Bytes& block, bool bigEndian) {
+  return ReadBlock(format, BlockView{block.data(), block.size()}, bigEndian, kNoLimit);
+}
 
 // Hexadecimal text: characters that are not digits are skipped, every two
 // digits give one byte (low nibble first with swapNibbles); an odd last
 // digit is dropped.
-Bytes HexTextToBytes(const Bytes& text, bool swapNibbles);
+Bytes ReadHexText(BlockView text, bool swapNibbles, std::uint64_t limit);
+inline Bytes HexTextToBytes(const Bytes& text, bool swapNibbles) {
+  return ReadHexText(BlockView{text.data(), text.size()}, swapNibbles, kNoLimit);
+}
+
+// What an import takes from a memory block: with hexText the text up to its
+// zero byte read as hexadecimal digits, else ReadBlock.
+std::optional<Bytes> ImportBlock(Format format, BlockView block, bool bigEndian, bool hexText, bool swapNibbles,
+                                 std::uint64_t limit);
 
 // Pasted plain or OEM text is read as hexadecimal digits with the hex-text
 // setting; a drop always takes the text as it is.

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "hexeditor/errors.h"
+#include "hexeditor/messages.h"
+
 namespace hexed::drop {
 
 namespace {
@@ -10,7 +13,12 @@ bool InsideSelection(const TCustomQDHexEditor& e, std::int32_t pos) {
   return e.SelCount() > 0 && pos >= e.SelStart() && pos <= e.SelEnd();
 }
 
-std::int32_t Count(const std::vector<std::uint8_t>& bytes) { return static_cast<std::int32_t>(bytes.size()); }
+// The count as the editor takes it; more than the buffer can ever hold is
+// refused rather than cut to 32 bits.
+std::int32_t Count(const std::vector<std::uint8_t>& bytes) {
+  if (bytes.size() > static_cast<std::uint64_t>(kMaxDataSize)) throw OutOfMemoryError(msg::kOutOfMemory);
+  return static_cast<std::int32_t>(bytes.size());
+}
 
 }  // namespace
 
@@ -56,38 +64,46 @@ bool ScrollAtEdge(TCustomQDHexEditor& e, Cell cell, int lastVisibleCol) {
 }
 
 void DropMoveWithinEditor(TCustomQDHexEditor& e, const std::vector<std::uint8_t>& bytes, std::int32_t pos) {
+  const std::int32_t n = Count(bytes);
   const bool noSizeChange = e.NoSizeChange();
-  e.SetNoSizeChange(false);
-  const std::int32_t start = e.SelStart();
-  const std::int32_t count = e.SelCount();
-  e.DeleteSelection(kDataDropped);
-  if (pos > start) pos = std::max(start, pos - count);
-  if (pos >= e.DataSize()) {
-    e.AppendBuffer(bytes.data(), Count(bytes), true, kDataDropped);
-  } else {
-    e.InsertBuffer(bytes.data(), Count(bytes), pos, true, kDataDropped);
-  }
-  e.SetNoSizeChange(noSizeChange);
+  // Delete and insert go in together or not at all.
+  e.ChangeAtomically([&] {
+    e.SetNoSizeChange(false);
+    const std::int32_t start = e.SelStart();
+    const std::int32_t count = e.SelCount();
+    e.DeleteSelection(kDataDropped);
+    if (pos > start) pos = std::max(start, pos - count);
+    if (pos >= e.DataSize()) {
+      e.AppendBuffer(bytes.data(), n, true, kDataDropped);
+    } else {
+      e.InsertBuffer(bytes.data(), n, pos, true, kDataDropped);
+    }
+    e.SetNoSizeChange(noSizeChange);
+  });
 }
 
 bool DropBytes(TCustomQDHexEditor& e, const std::vector<std::uint8_t>& bytes, std::int32_t pos) {
   if (bytes.empty()) return false;
+  const std::int32_t n = Count(bytes);
   if (pos >= e.DataSize()) {
     if (e.NoSizeChange()) return false;
-    e.AppendBuffer(bytes.data(), Count(bytes), true, kDataDropped);
+    e.AppendBuffer(bytes.data(), n, true, kDataDropped);
     return true;
   }
   if (InsideSelection(e, pos)) {
-    e.ReplaceSelection(bytes.data(), Count(bytes), true, kDataDropped);
+    e.ReplaceSelection(bytes.data(), n, true, kDataDropped);
     return true;
   }
   if (!e.NoSizeChange()) {
-    e.InsertBuffer(bytes.data(), Count(bytes), pos, true, kDataDropped);
+    e.InsertBuffer(bytes.data(), n, pos, true, kDataDropped);
     return true;
   }
-  // Overwrite as many bytes as fit from the drop position on.
-  e.SetSelection(pos, std::min(pos + Count(bytes) - 1, e.DataSize() - 1));
-  e.ReplaceSelection(bytes.data(), Count(bytes), true, kDataDropped);
+  // Overwrite as many bytes as fit from the drop position on; the selection
+  // stays only when the overwrite goes in.
+  e.ChangeAtomically([&] {
+    e.SetSelection(pos, e.LastOverwritten(pos, n));
+    e.ReplaceSelection(bytes.data(), n, true, kDataDropped);
+  });
   return true;
 }
 

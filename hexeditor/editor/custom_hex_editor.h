@@ -313,6 +313,18 @@ class TCustomQDHexEditor {
   // Applies bytes taken from the clipboard or a drop: moves the caret to the
   // start of its unit, with NoSizeChange overwrites, then ReplaceSelection.
   void PasteBytes(const void* data, std::int32_t n, std::string_view description);
+  // Runs a change of several steps as one: when a step fails, the steps made
+  // before it are reverted from their undo records, and the buffer, the undo
+  // storage, change marks, Modified, selection, caret, bookmarks and
+  // NoSizeChange are as they were before; the error propagates. (While the
+  // undo storage is suspended nothing is recorded, so only the state is put
+  // back.)
+  void ChangeAtomically(const std::function<void()>& steps);
+  // The last byte an overwrite of n bytes from `from` reaches (not beyond
+  // the last byte; the sum is taken in 64 bits).
+  std::int32_t LastOverwritten(std::int32_t from, std::int64_t n) const;
+  // Bytes the buffer can still take.
+  std::int64_t RoomLeft() const { return TQDHMemoryStream::MaxSize() - DataSize(); }
 
   // Clipboard commands of the key table; the extended editor supplies them.
   bool CanCopy() const { return DataSize() > 0 && SelCount() > 0; }
@@ -396,6 +408,23 @@ class TCustomQDHexEditor {
   void SetLoadingFromForm(bool on) { loadingFromForm_ = on; }
 
  protected:
+  // Shows the busy cursor for its lifetime, also when an error leaves the
+  // scope; nested uses keep it until the outermost ends.
+  class BusyCursor {
+   public:
+    explicit BusyCursor(TCustomQDHexEditor& editor) : editor_(editor) {
+      if (editor_.busyDepth_++ == 0) editor_.Host().SetBusyCursor(true);
+    }
+    ~BusyCursor() {
+      if (--editor_.busyDepth_ == 0) editor_.Host().SetBusyCursor(false);
+    }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+   private:
+    TCustomQDHexEditor& editor_;
+  };
+
   HexEditorHost& Host() const { return *host_; }
   void FireChange();
   void NotifySelectionChanged();
@@ -403,8 +432,24 @@ class TCustomQDHexEditor {
   void ShowMessage(const std::string& text) { host_->ShowMessage(text); }
 
  private:
-  class BusyCursor;
-  struct StateRestore;
+  // What ChangeAtomically puts back when a step fails.
+  struct StateRestore {
+    std::size_t undoSize = 0;
+    std::int32_t undoCount = 0;
+    std::string undoDescription;
+    ChangeMarks marks;
+    std::array<Bookmark, kBookmarkCount> bookmarks{};
+    bool modified = false;
+    bool noSizeChange = false;
+    Cell caret;
+    std::int32_t selStart = -1;
+    std::int32_t selEnd = -1;
+    std::int32_t selAnchor = -1;
+    std::int32_t extensionAnchor = -1;
+    bool selectionMode = false;
+    int topRow = 2;
+    int leftCol = 2;
+  };
 
   // editor_data.cpp
   void CopyWithProgress(TQDHProgressKind kind, const std::string& name, std::int64_t total,
@@ -425,7 +470,18 @@ class TCustomQDHexEditor {
   void RemoveBytesRaw(std::int32_t from, std::int32_t to);
   std::int32_t StateFlags() const;
   void BuildRedoRecord(const undo::RecordHead& head, UndoKind kind);
-  void RevertRecord(const std::vector<std::uint8_t>& record, const undo::RecordHead& head, UndoKind kind);
+  void RevertRecord(const std::uint8_t* record, const undo::RecordHead& head, UndoKind kind);
+  // The buffer size a change of this kind leaves.
+  std::int64_t SizeAfter(UndoKind kind, std::int32_t replacedCount, std::int32_t count) const;
+  // What a new record discards once its change is complete: the redo and
+  // last-undone records and the oldest records over the budget.
+  void SettleUndo(std::size_t newestRecordSize);
+
+  // editor_rollback.cpp
+  StateRestore SaveState() const;
+  // Reverts the records appended since `saved` newest first and puts back
+  // the state it holds.
+  void RollBack(StateRestore& saved);
   void RestoreState(std::int32_t flags, std::int32_t caret, std::uint8_t translation, std::int32_t bytesPerUnit,
                     bool hasSelection, std::int32_t selStart, std::int32_t selEnd, std::int32_t selAnchor);
   std::string RecordDescription(const std::vector<std::uint8_t>& record, const undo::RecordHead& head) const;
@@ -479,6 +535,8 @@ class TCustomQDHexEditor {
   std::int32_t maxUndo_ = kDefaultMaxUndo;
   std::array<Bookmark, kBookmarkCount> bookmarks_{};
   int busyDepth_ = 0;
+  // Depth of ChangeAtomically calls running.
+  int changeDepth_ = 0;
 
   // appearance
   int bytesPerRow_ = 16;

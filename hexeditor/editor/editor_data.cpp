@@ -35,22 +35,6 @@ void CopyOrZero(std::uint8_t* p, const void* src, std::int32_t n) {
 
 }  // namespace
 
-// Shows the busy cursor for its lifetime; nested uses keep it until the outermost ends.
-class TCustomQDHexEditor::BusyCursor {
- public:
-  explicit BusyCursor(TCustomQDHexEditor& editor) : editor_(editor) {
-    if (editor_.busyDepth_++ == 0) editor_.Host().SetBusyCursor(true);
-  }
-  ~BusyCursor() {
-    if (--editor_.busyDepth_ == 0) editor_.Host().SetBusyCursor(false);
-  }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-
- private:
-  TCustomQDHexEditor& editor_;
-};
-
 TCustomQDHexEditor::TCustomQDHexEditor() : fileName_(msg::kUntitled) {
   offsetFormat_ = ParseOffsetFormat(kDefaultOffsetFormat, bytesPerRow_, bytesPerColumn_, RulerUnit());
   AdjustMetrics();
@@ -80,8 +64,8 @@ void TCustomQDHexEditor::MoveBytes(std::int32_t from, std::int32_t to, std::int3
 void TCustomQDHexEditor::AppendBytes(const void* src, std::int32_t n) {
   if (n < 0) throw EQDHexEditor(msg::kDataBounds);
   const std::int32_t old = data_.Size();
-  if (old == 0) marks_.Clear();
   data_.SetSize(std::int64_t{old} + n);
+  if (old == 0) marks_.Clear();
   CopyOrZero(data_.Ptr(old, n), src, n);
   LayoutChanged();
 }

@@ -66,22 +66,25 @@ void TCustomQDHexEditor::ReplaceSelection(const void* data, std::int32_t n, bool
     return;
   }
   if (n <= 0) return;
-  if (noSizeChange_) {
-    n = std::min(n, SelCount());
-    if (n < SelCount()) selEnd_ = selStart_ + n - 1;
-  }
-  const bool charField = CaretInCharField();
-  const std::int32_t start = selStart_;
-  const std::int32_t replaced = SelCount();
-  RecordUndo(UndoKind::kReplace, start, description, replaced, n);
-  DeleteBytes(start, start + replaced);
-  InsertBytes(data, n, start);
-  marks_.CutFrom(start);
-  if (moveCaret) {
-    SetCaretPosition(start + n - 1, charField);
-    SetSelectionRaw(start, start + n - 1, start);
-    NotifySelectionChanged();
-  }
+  // The shortened selection goes into the record: a refused record puts it back.
+  ChangeAtomically([&] {
+    if (noSizeChange_) {
+      n = std::min(n, SelCount());
+      if (n < SelCount()) selEnd_ = selStart_ + n - 1;
+    }
+    const bool charField = CaretInCharField();
+    const std::int32_t start = selStart_;
+    const std::int32_t replaced = SelCount();
+    RecordUndo(UndoKind::kReplace, start, description, replaced, n);
+    DeleteBytes(start, start + replaced);
+    InsertBytes(data, n, start);
+    marks_.CutFrom(start);
+    if (moveCaret) {
+      SetCaretPosition(start + n - 1, charField);
+      SetSelectionRaw(start, start + n - 1, start);
+      NotifySelectionChanged();
+    }
+  });
   Host().Invalidate();
   FireChange();
 }
@@ -146,16 +149,23 @@ void TCustomQDHexEditor::DeleteUnit(bool backward) {
 void TCustomQDHexEditor::PasteBytes(const void* data, std::int32_t n, std::string_view description) {
   n -= n % bytesPerUnit_;
   if (data == nullptr || n <= 0) return;
-  if (SelCount() == 0) {
-    const bool charField = CaretInCharField();
-    SetCaretPosition(UnitFloor(CaretPosition()), charField);
-    if (noSizeChange_ && CaretPosition() < DataSize()) {
-      const std::int32_t from = CaretPosition();
-      SetSelectionRaw(from, std::min(from + n - 1, DataSize() - 1), from);
-      NotifySelectionChanged();
+  // The caret and selection set up here stay only when the paste goes in.
+  ChangeAtomically([&] {
+    if (SelCount() == 0) {
+      const bool charField = CaretInCharField();
+      SetCaretPosition(UnitFloor(CaretPosition()), charField);
+      if (noSizeChange_ && CaretPosition() < DataSize()) {
+        const std::int32_t from = CaretPosition();
+        SetSelectionRaw(from, LastOverwritten(from, n), from);
+        NotifySelectionChanged();
+      }
     }
-  }
-  ReplaceSelection(data, n, true, description);
+    ReplaceSelection(data, n, true, description);
+  });
+}
+
+std::int32_t TCustomQDHexEditor::LastOverwritten(std::int32_t from, std::int64_t n) const {
+  return static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{from} + n - 1, DataSize() - 1));
 }
 
 }  // namespace hexed

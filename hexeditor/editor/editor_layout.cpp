@@ -360,7 +360,7 @@ int TCustomQDHexEditor::VisibleRowCount() const {
 }
 
 int TCustomQDHexEditor::LastVisibleRow() const {
-  return std::min(topRow_ + VisibleRowCount() - 1, RowCount() - 1);
+  return std::min(AddRows(topRow_, VisibleRowCount() - 1), RowCount() - 1);
 }
 
 void TCustomQDHexEditor::SetTopRow(int row) {
@@ -401,7 +401,7 @@ void TCustomQDHexEditor::ScrollCaretIntoView() {
   const int visible = VisibleRowCount();
   if (caret_.row < topRow_) {
     SetTopRow(caret_.row);
-  } else if (caret_.row > topRow_ + visible - 1) {
+  } else if (caret_.row > AddRows(topRow_, visible - 1)) {
     SetTopRow(caret_.row - visible + 1);
   }
   if (caret_.col < leftCol_) {
@@ -432,7 +432,7 @@ std::array<int, 4> TCustomQDHexEditor::CellRect(int col, int row) const {
   if (row == 1) {
     y = RowHeight(0);
   } else if (row >= 2) {
-    y = RowHeight(0) + RowHeight(1) + (row - topRow_) * DefaultRowHeight();
+    y = RowTop(row, topRow_, RowHeight(0) + RowHeight(1), DefaultRowHeight());
   }
   return {x, y, x + ColWidth(col), y + RowHeight(row)};
 }
@@ -464,7 +464,7 @@ CellHit TCustomQDHexEditor::HitTest(int x, int y) const {
   } else if (y < RowHeight(0)) {
     hit.row = 0;
   } else {
-    const int row = topRow_ + (y - fixed) / DefaultRowHeight();
+    const int row = RowAtPixel(y, topRow_, fixed, DefaultRowHeight());
     if (row < RowCount()) {
       hit.row = row;
     } else {
@@ -581,7 +581,7 @@ void TCustomQDHexEditor::FillGutterCell(CellView& v, int row) {
   v.textColor = Resolve(current ? colors_.CurrentOffset : colors_.Offset);
   for (int i = 0; i < kBookmarkCount; ++i) {
     const Bookmark& b = bookmarks_[static_cast<std::size_t>(i)];
-    if (b.pos >= 0 && b.pos / bytesPerRow_ + 2 == row) v.bookmarkIcons.push_back(i + (b.inCharField ? 10 : 0));
+    if (b.pos >= 0 && RowOfPosition(b.pos, bytesPerRow_) == row) v.bookmarkIcons.push_back(i + (b.inCharField ? 10 : 0));
   }
 }
 

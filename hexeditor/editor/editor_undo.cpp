@@ -95,6 +95,17 @@ std::int64_t TCustomQDHexEditor::CheckedDataLength(UndoKind kind, std::int32_t p
   }
 }
 
+std::int64_t TCustomQDHexEditor::SizeAfter(UndoKind kind, std::int32_t replacedCount, std::int32_t count) const {
+  const std::int64_t size = DataSize();
+  switch (kind) {
+    case UndoKind::kInsertBuffer:
+    case UndoKind::kAppendBuffer: return size + count;
+    case UndoKind::kReplace: return size + count - replacedCount;
+    case UndoKind::kInsertNibble: return size + 1;
+    default: return size;
+  }
+}
+
 void TCustomQDHexEditor::RecordUndo(UndoKind kind, std::int32_t pos, std::string_view description,
                                     std::int32_t replacedCount, std::int32_t count) {
   if (kind == UndoKind::kNone || !CanRecordUndo(kind, count, replacedCount)) {
@@ -102,6 +113,9 @@ void TCustomQDHexEditor::RecordUndo(UndoKind kind, std::int32_t pos, std::string
   }
   // Every range is checked before anything changes.
   const std::int64_t dataLength = CheckedDataLength(kind, pos, replacedCount, count);
+  // The buffer makes room for the change before the record goes in, so that
+  // the change cannot fail for want of memory once it is recorded.
+  data_.Reserve(SizeAfter(kind, replacedCount, count));
   if (undo_.UpdateCount() == 0) {
     const std::int64_t size = DataSize();
     AppendRecord(kind, pos, description, replacedCount, count, dataLength);
@@ -122,10 +136,7 @@ void TCustomQDHexEditor::RecordUndo(UndoKind kind, std::int32_t pos, std::string
 void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::string_view description,
                                       std::int32_t replacedCount, std::int32_t count, std::int64_t dataLength) {
   const std::int32_t size = DataSize();
-  undo_.DiscardRedo();
-  undo_.DiscardLastUndone();
   const std::string_view text = description.empty() ? undo::DefaultDescription(kind) : description;
-  undo_.DropOldestOverBudget(maxUndo_);
 
   const bool group = kind == UndoKind::kMultipleModification;
   const bool storeDescription = !description.empty() && !group;
@@ -135,6 +146,7 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
 
   RecordHead h;
   h.flags = undo::KindBit(kind) | StateFlags() | (storeDescription ? undo::kFlagDescription : 0);
+  if (kind == UndoKind::kCursorMovement) h.flags |= undo::kFlagSelection;
   h.caret = CaretPosition();
   h.pos = pos;
   h.count = kind == UndoKind::kAllDataSaved ? size : count;
@@ -144,6 +156,17 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
   std::int32_t selStart = selStart_;
   std::int32_t selEnd = selEnd_;
   std::int32_t selAnchor = selAnchor_;
+
+  // The record goes in whole or not at all: everything that may fail for
+  // want of memory (the description text, room in the stream for the whole
+  // record) comes first, and what the new record discards (redo, last-undone
+  // record, the oldest records over the budget) goes only once it is in.
+  std::string current(group ? text.substr(0, groupText) : text);
+  const std::size_t trailer = (storeDescription ? description.size() + 4 : 0) +
+                              ((h.flags & undo::kFlagSelection) ? 12 : 0) + 4;
+  const std::size_t recordSize = static_cast<std::size_t>(undo::kHeadSize) + dataArea + trailer;
+  if (recordSize > static_cast<std::size_t>(INT32_MAX)) throw OutOfMemoryError(msg::kOutOfMemory);
+  undo_.Reserve(recordSize);
 
   const std::size_t at = undo_.Grow(static_cast<std::size_t>(undo::kHeadSize) + dataArea);
   std::uint8_t* data = undo_.At(at + undo::kHeadSize);
@@ -163,9 +186,10 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
       break;
     case UndoKind::kCursorMovement:
       h.caret = pos;
-      h.flags |= undo::kFlagSelection;
       selStart = pos;
-      selEnd = count > 0 ? pos + count - 1 : -1;
+      // A count running past the largest position ends the selection there.
+      selEnd = count > 0 ? static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{pos} + count - 1, INT32_MAX))
+                         : -1;
       selAnchor = pos;
       break;
     case UndoKind::kMultipleModification:
@@ -189,11 +213,19 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
     undo_.Append(sel, 12);
   }
   undo_.Grow(4);
-  h.size = static_cast<std::int32_t>(undo_.Size() - static_cast<std::int64_t>(at));
+  h.size = static_cast<std::int32_t>(recordSize);
   undo::WriteHead(undo_.At(at), h);
   PutInt32(undo_.At(static_cast<std::size_t>(undo_.Size()) - 4), h.size);
   undo_.AddCount();
-  undo_.SetDescription(std::string(group ? text.substr(0, groupText) : text));
+  undo_.SetDescription(std::move(current));
+  // Inside a change of several steps this waits for the last step.
+  if (changeDepth_ == 0) SettleUndo(recordSize);
+}
+
+void TCustomQDHexEditor::SettleUndo(std::size_t newestRecordSize) {
+  undo_.DiscardRedo();
+  undo_.DiscardLastUndone();
+  undo_.DropOldestOverBudget(maxUndo_, newestRecordSize);
 }
 
 void TCustomQDHexEditor::GroupUndo(std::int32_t count, std::string_view description) {
@@ -288,9 +320,8 @@ void TCustomQDHexEditor::RemoveBytesRaw(std::int32_t from, std::int32_t to) {
   LayoutChanged();
 }
 
-void TCustomQDHexEditor::RevertRecord(const std::vector<std::uint8_t>& record, const RecordHead& h,
-                                      UndoKind kind) {
-  const std::uint8_t* saved = record.data() + undo::kHeadSize;
+void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHead& h, UndoKind kind) {
+  const std::uint8_t* saved = record + undo::kHeadSize;
   const std::int32_t pos = h.pos;
   switch (kind) {
     case UndoKind::kChangeBytes:
@@ -416,7 +447,7 @@ void TCustomQDHexEditor::Undo() {
   std::string description = RecordDescription(record, h);
 
   BuildRedoRecord(h, kind);
-  RevertRecord(record, h, kind);
+  RevertRecord(record.data(), h, kind);
   RestoreState(h.flags, h.caret, h.translation, h.bytesPerUnit, hasSelection, selStart, selEnd, selAnchor);
 
   undo_.DropNewest();

@@ -92,7 +92,7 @@ bool TCustomQDHexEditor::MoveKey(int key, ShiftState shift) {
       if (ctrl) {
         FocusCell(col, LastVisibleRow(), shift);
       } else {
-        const int newRow = std::min(RowCount() - 1, row + (VisibleRowCount() - 1));
+        const int newRow = std::min(RowCount() - 1, AddRows(row, VisibleRowCount() - 1));
         SetTopRow(topRow_ + (newRow - row));
         FocusCell(col, newRow, shift);
       }

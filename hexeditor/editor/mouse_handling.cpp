@@ -6,8 +6,8 @@ namespace hexed {
 Cell TCustomQDHexEditor::AdjustHit(CellHit hit) const {
   Cell c{hit.col, hit.row};
   if (!InsertMode() || !hit.rightHalf || hit.col < 2 || hit.row < 2) return c;
-  if (hit.col == LastNibbleColumn(bytesPerRow_)) return Cell{2, hit.row + 1};
-  if (hit.col == ColCount() - 1) return Cell{FirstCharColumn(bytesPerRow_), hit.row + 1};
+  if (hit.col == LastNibbleColumn(bytesPerRow_)) return Cell{2, AddRows(hit.row, 1)};
+  if (hit.col == ColCount() - 1) return Cell{FirstCharColumn(bytesPerRow_), AddRows(hit.row, 1)};
   return Cell{hit.col + 1, hit.row};
 }
 
@@ -72,7 +72,7 @@ void TCustomQDHexEditor::MouseWheel(bool down, ShiftState shift) {
   const ShiftState mods = shift & kModifierKeys;
   if (mods == 0) {
     const int step = VisibleRowCount() - 1;
-    SetTopRow(topRow_ + (down ? step : -step));
+    SetTopRow(AddRows(topRow_, down ? step : -step));
     return;
   }
   if (zoomOnWheel_ && mods == kCtrlKey) {

@@ -1,10 +1,12 @@
 #include "hexeditor/model/data_buffer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "hexeditor/errors.h"
 #include "hexeditor/messages.h"
+#include "hexeditor/model/allocation_limits.h"
 
 namespace hexed {
 
@@ -18,13 +20,22 @@ std::int64_t RoundUp(std::int64_t n) { return (n + kGrowthStep - 1) / kGrowthSte
 
 TQDHMemoryStream::~TQDHMemoryStream() { std::free(data_); }
 
+std::int64_t TQDHMemoryStream::MaxSize() { return std::min(kMaxDataSize, TestAllocationLimits().dataBlock); }
+
 void TQDHMemoryStream::SetSize(std::int64_t newSize) {
+  Reserve(newSize);
+  size_ = static_cast<std::int32_t>(newSize);
+  if (position_ > size_) position_ = size_;
+}
+
+void TQDHMemoryStream::Reserve(std::int64_t newSize) {
   if (newSize < 0 || newSize > kMaxDataSize) throw OutOfMemoryError(msg::kOutOfMemory);
   if (newSize > capacity_) {
+    if (newSize > MaxSize()) throw OutOfMemoryError(msg::kOutOfMemory);
     // An empty block is sized exactly, so that loading a file costs its size
     // once; a block that grows by edits gets some slack to limit reallocation.
     std::int64_t want = size_ == 0 ? newSize : RoundUp(newSize + newSize / 16);
-    if (want > kMaxDataSize) want = newSize;
+    if (want > MaxSize()) want = newSize;
     void* p = size_ == 0 ? std::malloc(static_cast<std::size_t>(want))
                          : std::realloc(data_, static_cast<std::size_t>(want));
     if (p == nullptr) throw OutOfMemoryError(msg::kOutOfMemory);
@@ -32,8 +43,6 @@ void TQDHMemoryStream::SetSize(std::int64_t newSize) {
     data_ = static_cast<std::uint8_t*>(p);
     capacity_ = want;
   }
-  size_ = static_cast<std::int32_t>(newSize);
-  if (position_ > size_) position_ = size_;
 }
 
 void TQDHMemoryStream::Clear() {

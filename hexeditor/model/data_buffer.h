@@ -23,6 +23,11 @@ class TQDHMemoryStream {
   // Resizes, keeping the bytes below the new size; bytes added hold no set value.
   // Throws OutOfMemoryError when the block cannot be had or is 2 GiB or more.
   void SetSize(std::int64_t newSize);
+  // Makes room for newSize bytes without changing the size, so that a later
+  // SetSize up to newSize cannot fail; throws like SetSize.
+  void Reserve(std::int64_t newSize);
+  // The largest size the block can take (kMaxDataSize unless a test lowers it).
+  static std::int64_t MaxSize();
   // Size 0 and the memory released.
   void Clear();
 

@@ -1,7 +1,10 @@
 #include "hexeditor/model/undo_storage.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 
+#include "hexeditor/model/allocation_limits.h"
 #include "hexeditor/model/undo_record.h"
 
 namespace hexed {
@@ -22,15 +25,18 @@ void TQDHUndoStorage::EmptyRecords() {
   updateCount_ = suspended;
 }
 
-void TQDHUndoStorage::DropOldestOverBudget(std::int32_t budget) {
-  if (budget <= 0) return;
+void TQDHUndoStorage::DropOldestOverBudget(std::int32_t budget, std::size_t keep) {
+  if (budget <= 0 || keep > stream_.size()) return;
+  // Records that `keep` covers are not counted as droppable.
+  const std::int32_t keptRecords = keep > 0 ? 1 : 0;
+  const std::size_t older = stream_.size() - keep;
   std::size_t dropped = 0;
-  while (count_ > 0 && static_cast<std::int64_t>(stream_.size() - dropped) > budget) {
-    const std::size_t left = stream_.size() - dropped;
+  while (count_ > keptRecords && static_cast<std::int64_t>(older - dropped) > budget) {
+    const std::size_t left = older - dropped;
     const std::int32_t size = left < 4 ? 0 : undo::GetInt32(stream_.data() + dropped);
     if (left < 4 || size <= undo::kHeadSize || static_cast<std::size_t>(size) > left) {
-      stream_.clear();
-      count_ = 0;
+      stream_.erase(stream_.begin(), stream_.begin() + static_cast<std::ptrdiff_t>(older));
+      count_ = keptRecords;
       return;
     }
     dropped += static_cast<std::size_t>(size);
@@ -40,15 +46,35 @@ void TQDHUndoStorage::DropOldestOverBudget(std::int32_t budget) {
   if (dropped > 0) stream_.erase(stream_.begin(), stream_.begin() + static_cast<std::ptrdiff_t>(dropped));
 }
 
+void TQDHUndoStorage::Reserve(std::size_t n) {
+  const std::size_t want = stream_.size() + n;
+  if (static_cast<std::int64_t>(want) > TestAllocationLimits().undoStream) throw std::bad_alloc();
+  if (want <= stream_.capacity()) return;
+  // Doubling keeps appends amortised; when that much is not to be had, the
+  // exact size may still be.
+  try {
+    stream_.reserve(std::max(want, 2 * stream_.capacity()));
+  } catch (const std::bad_alloc&) {
+    stream_.reserve(want);
+  }
+}
+
 std::size_t TQDHUndoStorage::Grow(std::size_t n) {
+  Reserve(n);
   const std::size_t at = stream_.size();
   stream_.resize(at + n, 0);
   return at;
 }
 
 void TQDHUndoStorage::Append(const void* data, std::size_t n) {
+  Reserve(n);
   const auto* p = static_cast<const std::uint8_t*>(data);
   stream_.insert(stream_.end(), p, p + n);
+}
+
+void TQDHUndoStorage::Truncate(std::size_t size, std::int32_t count) {
+  if (size < stream_.size()) stream_.resize(size);
+  count_ = count;
 }
 
 std::optional<std::size_t> TQDHUndoStorage::NewestOffset() const {

@@ -35,15 +35,22 @@ class TQDHUndoStorage {
   // suspend counter (a load while suspended stays suspended).
   void EmptyRecords();
 
-  // Drops the oldest records while the stream is larger than `budget` (when
-  // budget > 0). A stream whose first size field is 29 or less, or that is
-  // shorter than 4 bytes, is emptied.
-  void DropOldestOverBudget(std::int32_t budget);
+  // Drops the oldest records while the stream without its newest record
+  // (`keep` bytes, 0 for none) is larger than `budget` (when budget > 0); the
+  // newest record always stays. A stream whose first size field is 29 or
+  // less, or that is shorter than 4 bytes, loses every record before it.
+  void DropOldestOverBudget(std::int32_t budget, std::size_t keep = 0);
 
+  // Makes room for n more bytes, so that appending up to n bytes cannot
+  // fail; throws std::bad_alloc, with nothing changed, when memory is short.
+  void Reserve(std::size_t n);
   // Grows the stream by n zero bytes and returns the offset where they begin.
   std::size_t Grow(std::size_t n);
   // Appends bytes to the stream.
   void Append(const void* data, std::size_t n);
+  // Cuts the stream back to `size` bytes holding `count` records (the state
+  // before a change that failed).
+  void Truncate(std::size_t size, std::int32_t count);
   // Writable address of the stream at offset (valid until the next growth).
   std::uint8_t* At(std::size_t offset) { return stream_.data() + offset; }
   // Counts a record that was appended.

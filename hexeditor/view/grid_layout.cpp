@@ -12,7 +12,22 @@ int RowCount(std::int64_t dataSize, int bpr, bool insertMode) {
   if (dataSize <= 0) return 3;
   std::int64_t rows = 2 + (dataSize + bpr - 1) / bpr;
   if (insertMode && dataSize % bpr == 0) ++rows;
-  return static_cast<int>(rows);
+  return ClampToInt(rows);
+}
+
+int ClampToInt(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+int RowOfPosition(std::int64_t pos, int bpr) { return ClampToInt(pos / bpr + 2); }
+
+int AddRows(int row, std::int64_t delta) { return ClampToInt(std::int64_t{row} + delta); }
+
+int RowTop(int row, int topRow, int fixedHeight, int rowHeight) {
+  const std::int64_t y = std::int64_t{fixedHeight} + (std::int64_t{row} - topRow) * rowHeight;
+  return static_cast<int>(std::clamp<std::int64_t>(y, -kPixelLimit, kPixelLimit));
+}
+
+int RowAtPixel(int y, int topRow, int fixedHeight, int rowHeight) {
+  return ClampToInt(std::int64_t{topRow} + (std::int64_t{y} - fixedHeight) / rowHeight);
 }
 
 CellPosition CellToPosition(int col, int row, int bpr, bool unicode) {
@@ -34,7 +49,7 @@ Cell PositionToCell(std::int32_t pos, int bpr, bool unicode, bool charField) {
   if (pos < 0) return Cell{2, 2};
   const int inRow = pos % bpr;
   Cell c;
-  c.row = pos / bpr + 2;
+  c.row = RowOfPosition(pos, bpr);
   if (charField) {
     c.col = (unicode ? inRow / 2 : inRow) + FirstCharColumn(bpr);
   } else {

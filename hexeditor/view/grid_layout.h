@@ -52,8 +52,27 @@ constexpr int FirstCharColumn(int bpr) { return 2 * bpr + 3; }
 // 3·BPR + 3 columns; 2·BPR + BPR/2 + 3 in Unicode mode.
 int ColumnCount(int bpr, bool unicode);
 // 2 + ceil(size / BPR), plus the append row when size is a non-zero multiple
-// of BPR in insert mode; 3 for an empty buffer.
+// of BPR in insert mode; 3 for an empty buffer. Rows are ints: with one byte
+// per row the last rows of a buffer near 2 GiB are past INT_MAX and the
+// count stops there.
 int RowCount(std::int64_t dataSize, int bpr, bool insertMode);
+
+// --- Row arithmetic ------------------------------------------------------------
+// Sums of rows, positions and pixels are taken in 64 bits and clamped, so
+// that values near 2^31 neither wrap nor overflow.
+int ClampToInt(std::int64_t v);
+// The data row of a byte position: pos / BPR + 2.
+int RowOfPosition(std::int64_t pos, int bpr);
+// row + delta.
+int AddRows(int row, std::int64_t delta);
+// Pixels stay within ±2^30, far past any screen, so that adding a row
+// height to them stays in range.
+inline constexpr int kPixelLimit = 1 << 30;
+// Top pixel of a data row when topRow is the first visible one, below
+// fixedHeight pixels of fixed rows.
+int RowTop(int row, int topRow, int fixedHeight, int rowHeight);
+// The data row at pixel y (at or below the fixed rows).
+int RowAtPixel(int y, int topRow, int fixedHeight, int rowHeight);
 
 // Cell → byte position (never below 0) and field.
 CellPosition CellToPosition(int col, int row, int bpr, bool unicode);

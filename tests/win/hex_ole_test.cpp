@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "hexeditor/errors.h"
+#include "hexeditor/model/allocation_limits.h"
 #include "hexeditor/win32/ole/hex_data_object.h"
 #include "hexeditor/win32/hex_view_window.h"
 #include "hexeditor/win32/ole/ole_formats.h"
@@ -193,6 +195,71 @@ TEST_F(HexImportTest, DroppedFilesGiveTheirContentAndABitmapItsFile) {
   EXPECT_EQ(picture.GetByte(0), 'B');
   EXPECT_EQ(picture.GetByte(1), 'M');
   EXPECT_EQ(picture.GetByte(18), 3) << "width";
+}
+
+// Counts the busy cursor's calls.
+struct BusyHost : hexed::HexEditorHost {
+  int depth = 0;
+  int shown = 0;
+  void SetBusyCursor(bool on) override {
+    depth += on ? 1 : -1;
+    shown += on ? 1 : 0;
+  }
+};
+
+// Puts the allocation limits back at the end of a test.
+struct LimitScope {
+  ~LimitScope() { hexed::TestAllocationLimits() = hexed::AllocationLimits{}; }
+};
+
+void PutDroppedFiles(const std::vector<fs::path>& files) {
+  std::wstring names;
+  for (const fs::path& f : files) names += f.wstring() + L'\0';
+  names += L'\0';
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
+  GlobalUnlock(block);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  SetClipboardData(CF_HDROP, block);
+  CloseClipboard();
+}
+
+TEST_F(HexImportTest, MoreThanTheBufferCanTakeIsRefusedAndTheBusyCursorGoesOff) {
+  LimitScope limits;
+  hexwin::ClipboardEditor source;
+  LoadBytes(source, "abcdef");
+  source.SelectAll();
+  source.CopyToClipboard();
+  BusyHost host;
+  hexwin::ClipboardEditor e;
+  e.SetHost(&host);
+  LoadBytes(e, "0123456789");
+  hexed::TestAllocationLimits().dataBlock = e.DataSize() + 3;
+  ASSERT_EQ(e.RoomLeft(), 3);
+
+  IDataObject* data = nullptr;
+  ASSERT_EQ(OleGetClipboard(&data), S_OK);
+  EXPECT_THROW(e.ImportBytes(data, true), hexed::OutOfMemoryError) << "refused before the bytes are copied";
+  data->Release();
+  EXPECT_EQ(host.shown, 1);
+  EXPECT_EQ(host.depth, 0) << "the busy cursor went off with the error";
+  EXPECT_THROW(e.PasteFromClipboard(), hexed::OutOfMemoryError);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(e.Data()), 10), "0123456789");
+  EXPECT_FALSE(e.CanUndo());
+
+  const fs::path a = File(L"a.bin"), b = File(L"b.bin");
+  wintest::WriteFileBytes(a, "ab");
+  wintest::WriteFileBytes(b, "XY");
+  PutDroppedFiles({a, b});
+  EXPECT_THROW(e.PasteFromClipboard(), hexed::OutOfMemoryError) << "4 bytes of files, room for 3";
+  EXPECT_EQ(host.depth, 0);
+  PutDroppedFiles({a});
+  e.PasteFromClipboard();
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(e.Data()), 12), "ab0123456789") << "what fits goes in";
 }
 
 class HexDropTest : public wintest::WindowTest {

@@ -1,5 +1,6 @@
 #include "hexeditor/win32/ole/clipboard_editor.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -85,10 +86,13 @@ bool ClipboardEditor::CanPaste() const {
 
 void ClipboardEditor::CopyToClipboard() {
   if (!CanCopy()) return;
-  Host().SetBusyCursor(true);
-  TQDHDataObject* object = MakeDataObject();
-  const HRESULT hr = OleSetClipboard(object);
-  Host().SetBusyCursor(false);
+  TQDHDataObject* object = nullptr;
+  HRESULT hr = S_OK;
+  {
+    const BusyCursor busy(*this);
+    object = MakeDataObject();
+    hr = OleSetClipboard(object);
+  }
   if (hr != S_OK) {
     object->Release();
     ThrowOle("Cannot set clipboard", hr);
@@ -116,11 +120,17 @@ std::optional<std::vector<std::uint8_t>> ClipboardEditor::ImportBytes(IDataObjec
     clipboardAsHexText_ = hexText;
     format = offered[static_cast<std::size_t>(*chosen)];
   }
-  Host().SetBusyCursor(true);
-  std::optional<clip::Bytes> bytes = ReadFormat(data, *format, UnicodeBigEndian());
-  Host().SetBusyCursor(false);
+  ImportOptions options;
+  options.bigEndian = UnicodeBigEndian();
+  options.hexText = clip::ReadsAsHexText(*format, clipboardAsHexText_, pasting);
+  options.swapNibbles = SwapNibbles();
+  options.limit = static_cast<std::uint64_t>(std::max<std::int64_t>(RoomLeft(), 0));
+  std::optional<clip::Bytes> bytes;
+  {
+    const BusyCursor busy(*this);
+    bytes = ReadFormat(data, *format, options);
+  }
   if (!bytes) return std::nullopt;
-  if (clip::ReadsAsHexText(*format, clipboardAsHexText_, pasting)) *bytes = clip::HexTextToBytes(*bytes, SwapNibbles());
   clip::CutToUnit(*bytes, BytesPerUnit());
   if (bytes->empty()) return std::nullopt;
   return bytes;
@@ -132,6 +142,8 @@ void ClipboardEditor::PasteFromClipboard() {
   if (OleGetClipboard(&data.p) != S_OK) return;
   const std::optional<std::vector<std::uint8_t>> bytes = ImportBytes(data.p, true);
   if (!bytes) return;
+  // The import is bounded by what the buffer can still take, so its count
+  // fits the editor's 32-bit count.
   PasteBytes(bytes->data(), static_cast<std::int32_t>(bytes->size()), "Paste from clipboard");
 }
 

@@ -43,7 +43,8 @@ class ClipboardEditor final : public hexed::TQDHexEditorEx {
   bool Accepts(IDataObject* data) const;
   // The bytes of the object's chosen format, read as hex text when pasting
   // text with ClipboardAsHexText, cut to whole units; none when cancelled,
-  // unreadable or empty.
+  // unreadable or empty. More than the buffer can still take raises
+  // OutOfMemoryError (the control answers with a beep).
   std::optional<std::vector<std::uint8_t>> ImportBytes(IDataObject* data, bool pasting);
   // True when the chosen format of the object is dropped files.
   bool OffersFiles(IDataObject* data) const;

@@ -1,0 +1,10 @@
+#include "hexeditor/model/allocation_limits.h"
+
+namespace hexed {
+
+AllocationLimits& TestAllocationLimits() {
+  static AllocationLimits limits;
+  return limits;
+}
+
+}  // namespace hexed

@@ -8,6 +8,7 @@
 #include "app/dpi_scale.h"
 #include "app/win32/dpi.h"
 #include "hexeditor/win32/hex_editor_control.h"
+#include "hexeditor/win32/window_class.h"
 #include "platform/text.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/window_text.h"
@@ -62,16 +63,7 @@ FindBar::FindBar(HexEditorControl& control) : control_(control) {}
 FindBar::~FindBar() { Abandon(); }
 
 void FindBar::Create(HWND parent, int id, const KeyHandler& windowKeys) {
-  static const ATOM registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &FindBar::Procedure;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc);
-  }();
+  static const ATOM registered = RegisterFaceClass(kClassName, &FindBar::Procedure);
   if (registered == 0) return;
   windowKeys_ = windowKeys;
   dpi_ = app::dpi::ForWindow(parent);

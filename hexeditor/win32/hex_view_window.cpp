@@ -10,6 +10,7 @@
 #include "hexeditor/editor/go_to.h"
 #include "hexeditor/win32/go_to_dialog.h"
 #include "hexeditor/win32/system_popup_menus.h"
+#include "hexeditor/win32/window_class.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/window_text.h"
 
@@ -46,16 +47,7 @@ app::ScreenRect PlaceOnScreen(const app::DesignRect& design) {
 }  // namespace
 
 HexViewWindow* HexViewWindow::Open(const std::wstring& file, app::FileDialogs& dialogs, app::MessageBoxes& boxes) {
-  static const ATOM registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &HexViewWindow::Procedure;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc);
-  }();
+  static const ATOM registered = RegisterFaceClass(kClassName, &HexViewWindow::Procedure);
   if (registered == 0) throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
   auto* self = new HexViewWindow(dialogs, boxes);
   // Without an owner: hex view windows are independent of every main window.

@@ -11,31 +11,17 @@
 
 #include "hexeditor/errors.h"
 #include "hexeditor/win32/hex_view_window.h"
-#include "tests/win/window_fixture.h"
+#include "tests/win/hex_window_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class HexControlTest : public wintest::WindowTest {
+class HexControlTest : public wintest::HexWindowTest {
  protected:
-  void TearDown() override {
-    for (HWND w : wintest::ThreadWindowsOfClass(L"TForm2")) DestroyWindow(w);
-    wintest::WindowTest::TearDown();
-  }
-  hexwin::HexViewWindow* OpenWith(const std::string& bytes) {
-    const fs::path file = File(L"data.bin");
-    wintest::WriteFileBytes(file, bytes);
-    hexwin::HexViewWindow* w = hexwin::HexViewWindow::Open(file.wstring(), dialogs_, boxes_);
-    w->SetPopupMenus(menus_);
-    return w;
-  }
   static LPARAM CellMiddle(hexwin::HexViewWindow* w, int col, int row) {
     const auto r = w->Editor().CellRect(col, row);
     return MAKELPARAM((r[0] + r[2]) / 2, (r[1] + r[3]) / 2);
-  }
-  std::string Bytes(hexwin::HexViewWindow* w) const {
-    return std::string(reinterpret_cast<const char*>(w->Editor().Data()), static_cast<std::size_t>(w->Editor().DataSize()));
   }
 };
 

@@ -8,28 +8,17 @@
 
 #include "hexeditor/win32/go_to_dialog.h"
 #include "hexeditor/win32/hex_view_window.h"
-#include "tests/win/window_fixture.h"
+#include "tests/win/hex_window_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class HexFindTest : public wintest::WindowTest {
+class HexFindTest : public wintest::HexWindowTest {
  protected:
   void TearDown() override {
     HoldCtrl(false);
-    for (HWND w : wintest::ThreadWindowsOfClass(L"TForm2")) DestroyWindow(w);
-    wintest::WindowTest::TearDown();
-  }
-  hexwin::HexViewWindow* OpenWith(const std::string& bytes) {
-    const fs::path file = File(L"data.bin");
-    wintest::WriteFileBytes(file, bytes);
-    hexwin::HexViewWindow* w = hexwin::HexViewWindow::Open(file.wstring(), dialogs_, boxes_);
-    w->SetPopupMenus(menus_);
-    return w;
-  }
-  static std::string Bytes(hexwin::HexViewWindow* w) {
-    return std::string(reinterpret_cast<const char*>(w->Editor().Data()), static_cast<std::size_t>(w->Editor().DataSize()));
+    wintest::HexWindowTest::TearDown();
   }
   // GetKeyState answers from this thread's key state.
   static void HoldCtrl(bool down) {

@@ -153,13 +153,11 @@ TEST(HexClipboard, AnEditorGoingAwayFlushesOrEmptiesItsCopy) {
   }
 }
 
-class HexImportTest : public wintest::WindowTest {};
-
-TEST_F(HexImportTest, DroppedFilesGiveTheirContentAndABitmapItsFile) {
-  const fs::path a = File(L"一.bin"), b = File(L"b.bin");
-  wintest::WriteFileBytes(a, "abc");
-  wintest::WriteFileBytes(b, "XY");
-  const std::wstring names = a.wstring() + L'\0' + b.wstring() + L'\0' + L'\0';
+// Puts `files` on the clipboard as dropped files.
+void PutDroppedFiles(const std::vector<fs::path>& files) {
+  std::wstring names;
+  for (const fs::path& f : files) names += f.wstring() + L'\0';
+  names += L'\0';
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
   auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
   drop->pFiles = sizeof(DROPFILES);
@@ -170,6 +168,15 @@ TEST_F(HexImportTest, DroppedFilesGiveTheirContentAndABitmapItsFile) {
   EmptyClipboard();
   SetClipboardData(CF_HDROP, block);
   CloseClipboard();
+}
+
+class HexImportTest : public wintest::WindowTest {};
+
+TEST_F(HexImportTest, DroppedFilesGiveTheirContentAndABitmapItsFile) {
+  const fs::path a = File(L"一.bin"), b = File(L"b.bin");
+  wintest::WriteFileBytes(a, "abc");
+  wintest::WriteFileBytes(b, "XY");
+  PutDroppedFiles({a, b});
   hexwin::ClipboardEditor e;
   LoadBytes(e, "");
   e.PasteFromClipboard();
@@ -212,21 +219,6 @@ struct LimitScope {
   ~LimitScope() { hexed::TestAllocationLimits() = hexed::AllocationLimits{}; }
 };
 
-void PutDroppedFiles(const std::vector<fs::path>& files) {
-  std::wstring names;
-  for (const fs::path& f : files) names += f.wstring() + L'\0';
-  names += L'\0';
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
-  auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
-  drop->pFiles = sizeof(DROPFILES);
-  drop->fWide = TRUE;
-  std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
-  GlobalUnlock(block);
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  SetClipboardData(CF_HDROP, block);
-  CloseClipboard();
-}
 
 TEST_F(HexImportTest, MoreThanTheBufferCanTakeIsRefusedAndTheBusyCursorGoesOff) {
   LimitScope limits;

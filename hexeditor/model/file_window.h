@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "hexeditor/model/piece.h"
@@ -23,8 +24,8 @@ class FileWindow final : public PieceSource {
 
   std::int64_t Size() const { return size_; }
   const std::filesystem::path& Path() const { return path_; }
-  // Throws platform::IoError on a read error, and when the file has become
-  // shorter than it was when opened.
+  // Throws platform::IoError "Cannot read <file>. (<why>.)" on a read error,
+  // and when the file has become shorter than it was when opened.
   void Read(std::int64_t offset, std::uint8_t* dest, std::size_t size) const override;
 
  private:
@@ -36,6 +37,8 @@ class FileWindow final : public PieceSource {
   };
 
   void ReadDirect(std::int64_t offset, std::uint8_t* dest, std::size_t size) const;
+  std::size_t ReadAt(std::int64_t offset, std::uint8_t* dest, std::size_t size) const;
+  [[noreturn]] void ThrowReadError(const std::string& why) const;
   const Slot& CachedBlock(std::int64_t block) const;
   Slot& VictimSlot() const;
 

@@ -6,6 +6,7 @@
 
 #include "hexeditor/errors.h"
 #include "hexeditor/messages.h"
+#include "hexeditor/path_text.h"
 #include "platform/file.h"
 #include "platform/random.h"
 #include "platform/staged_output.h"
@@ -38,7 +39,7 @@ std::filesystem::path AsideName(const std::filesystem::path& target) {
 }
 
 [[noreturn]] void ThrowBackupError(const std::filesystem::path& backup, const std::string& why) {
-  throw EQDHexEditor(FormatText(msg::kCannotCreateBackup, {backup.string(), why}));
+  throw EQDHexEditor(FormatText(msg::kCannotCreateBackup, {PathText(backup), why}));
 }
 
 // Moves the existing target out of the way and returns where it went. The
@@ -59,7 +60,17 @@ std::filesystem::path MoveTargetAside(const std::filesystem::path& target, const
     std::filesystem::path aside = AsideName(target);
     if (platform::RenameNoReplace(target, aside)) return aside;
   }
-  throw platform::IoError("cannot move " + target.string() + " aside");
+  throw platform::IoError("cannot move " + PathText(target) + " aside");
+}
+
+// After a failed move-in the old file gets its name back; the first error is
+// the one reported.
+void PutBack(const std::filesystem::path& aside, const std::filesystem::path& target) noexcept {
+  if (aside.empty()) return;
+  try {
+    platform::RenameNoReplace(aside, target);
+  } catch (const platform::IoError&) {
+  }
 }
 
 // Puts the complete temporary file in the target's place. Windows cannot
@@ -72,11 +83,11 @@ void PutInPlace(platform::StagedOutput& staged, const std::filesystem::path& tar
   const std::filesystem::path aside = exists ? MoveTargetAside(target, options.backup) : std::filesystem::path();
   try {
     staged.Commit([&](unsigned n) -> std::filesystem::path {
-      if (n > 0) throw platform::IoError("cannot save " + target.string() + ": the name was taken meanwhile");
+      if (n > 0) throw platform::IoError("cannot save " + PathText(target) + ": the name was taken meanwhile");
       return target;
     });
   } catch (...) {
-    if (!aside.empty()) platform::RenameNoReplace(aside, target);
+    PutBack(aside, target);
     throw;
   }
   // Without a backup the old file goes; a handle still reading it keeps its

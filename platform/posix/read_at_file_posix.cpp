@@ -11,6 +11,9 @@
 
 namespace platform {
 
+// Files above 2 GiB need a 64-bit off_t (-D_FILE_OFFSET_BITS=64 in a 32-bit build).
+static_assert(sizeof(off_t) == 8, "ReadAtFile needs 64-bit file offsets");
+
 namespace {
 
 [[noreturn]] void ThrowErrno(const std::string& what) { throw IoError(what + ": " + std::strerror(errno)); }

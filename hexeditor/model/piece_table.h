@@ -7,6 +7,7 @@
 // (~200 chunks there); a plain vector would move every later piece.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>

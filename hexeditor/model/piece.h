@@ -30,6 +30,9 @@ struct Piece {
 
 // Pieces cut out of the data (for undo): a value that keeps its sources alive,
 // so it reads the same bytes after the data reloaded or its file was saved over.
+// A save over the viewed file renames or deletes the old file but never writes
+// it, so keeping it open serves such lists as they were; copying their file
+// ranges into memory instead could cost gigabytes for one cut.
 class PieceList {
  public:
   PieceList() = default;

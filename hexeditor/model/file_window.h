@@ -1,6 +1,7 @@
 // The viewed file on disk, read where it is looked at: positioned reads
 // through a small cache of blocks, never the whole file. Opening reads only
 // the size, so a file of any size opens at once, in a 32-bit program too.
+// Reads fill the cache, so one window serves one thread at a time.
 #pragma once
 
 #include <cstddef>

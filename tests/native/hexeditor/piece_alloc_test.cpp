@@ -60,7 +60,7 @@ class PieceAllocTest : public ::testing::Test {
   void SetUp() override {
     std::mt19937 rng(5);
     ref_ = test::RandomBytes(40000, rng);
-    test::WriteBytes(dir_ / "f.bin", ref_);
+    test::WriteFile(dir_ / "f.bin", ref_);
     data_.OpenFile(dir_ / "f.bin");
     for (int i = 0; i < 3000; ++i) {
       const std::uint8_t b = static_cast<std::uint8_t>(i);

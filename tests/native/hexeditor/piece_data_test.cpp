@@ -109,7 +109,7 @@ TEST_P(PieceDataRandom, MatchesReferenceAfterEveryEdit) {
   test::TempDir dir;
   std::mt19937 rng(c.seed);
   Bytes ref = RandomBytes(c.fileSize, rng);
-  test::WriteBytes(dir / "f.bin", ref);
+  test::WriteFile(dir / "f.bin", ref);
   PieceData data;
   data.OpenFile(dir / "f.bin");
   EditDriver driver(data, ref, c.seed);
@@ -131,7 +131,7 @@ TEST(PieceData, ManySmallInsertsStayReadable) {
   test::TempDir dir;
   std::mt19937 rng(7);
   Bytes ref = RandomBytes(100001, rng);
-  test::WriteBytes(dir / "f.bin", ref);
+  test::WriteFile(dir / "f.bin", ref);
   PieceData data;
   data.OpenFile(dir / "f.bin");
   for (int i = 0; i < 6000; ++i) {
@@ -194,7 +194,7 @@ TEST(PieceData, FindRunsOverPiecesAcrossTheirEdges) {
   test::TempDir dir;
   std::mt19937 rng(11);
   Bytes ref = RandomBytes(300000, rng);
-  test::WriteBytes(dir / "f.bin", ref);
+  test::WriteFile(dir / "f.bin", ref);
   PieceData data;
   data.OpenFile(dir / "f.bin");
   // The needle straddles an inserted piece and the file on both sides.
@@ -215,7 +215,7 @@ TEST(PieceData, FindRunsOverPiecesAcrossTheirEdges) {
 TEST(PieceData, FileThatShrankUnderneathRaisesReadError) {
   test::TempDir dir;
   std::mt19937 rng(13);
-  test::WriteBytes(dir / "f.bin", RandomBytes(300000, rng));
+  test::WriteFile(dir / "f.bin", RandomBytes(300000, rng));
   PieceData data;
   data.OpenFile(dir / "f.bin");
   std::error_code ec;

@@ -18,7 +18,7 @@ namespace {
 
 using test::RandomBytes;
 using test::ReadAll;
-using test::ReadBytes;
+using test::ReadFile;
 using Bytes = std::vector<std::uint8_t>;
 
 std::vector<std::string> Names(const std::filesystem::path& dir) {
@@ -41,7 +41,7 @@ struct EditedFile {
   explicit EditedFile(std::size_t size) {
     std::mt19937 rng(21);
     original = RandomBytes(size, rng);
-    test::WriteBytes(path, original);
+    test::WriteFile(path, original);
     data.OpenFile(path);
     const Bytes typed = {'x', 'y', 'z'};
     data.Insert(7, typed.data(), 3);
@@ -65,7 +65,7 @@ struct EditedFile {
 TEST(PieceSave, OverViewedFileWithoutBackup) {
   EditedFile f(3 << 20);
   SaveAndShow(f.data, f.path, {});
-  EXPECT_EQ(ReadBytes(f.path), f.expected);
+  EXPECT_EQ(ReadFile(f.path), f.expected);
   EXPECT_EQ(f.data.PieceCount(), 1u);
   EXPECT_EQ(ReadAll(f.data), f.expected);
   f.ExpectHeldPiecesReadOldBytes();
@@ -79,15 +79,15 @@ TEST(PieceSave, OverViewedFileWithBackup) {
   SaveOptions options;
   options.backup = f.dir / "a.bin.bak";
   SaveAndShow(f.data, f.path, options);
-  EXPECT_EQ(ReadBytes(f.path), f.expected);
-  EXPECT_EQ(ReadBytes(options.backup), f.original);
+  EXPECT_EQ(ReadFile(f.path), f.expected);
+  EXPECT_EQ(ReadFile(options.backup), f.original);
   f.ExpectHeldPiecesReadOldBytes();
   EXPECT_EQ(Names(f.dir.Path()), (std::vector<std::string>{"a.bin", "a.bin.bak"}));
 }
 
 TEST(PieceSave, TakenBackupNameFailsAndLeavesTargetUntouched) {
   EditedFile f(100000);
-  test::WriteBytes(f.dir / "a.bin.bak", {1});
+  test::WriteFile(f.dir / "a.bin.bak", {1});
   SaveOptions options;
   options.backup = f.dir / "a.bin.bak";
   try {
@@ -96,7 +96,7 @@ TEST(PieceSave, TakenBackupNameFailsAndLeavesTargetUntouched) {
   } catch (const EQDHexEditor& e) {
     EXPECT_EQ(std::string(e.what()).rfind("Cannot create backup", 0), 0u) << e.what();
   }
-  EXPECT_EQ(ReadBytes(f.path), f.original);
+  EXPECT_EQ(ReadFile(f.path), f.original);
   EXPECT_EQ(Names(f.dir.Path()), (std::vector<std::string>{"a.bin", "a.bin.bak"}));
 }
 
@@ -113,7 +113,7 @@ TEST(PieceSave, CancelledSaveLeavesTargetAndNoTemporaryFile) {
     EXPECT_STREQ(e.what(), msg::kCancelled);
   }
   EXPECT_EQ(calls, 3);
-  EXPECT_EQ(ReadBytes(f.path), f.original);
+  EXPECT_EQ(ReadFile(f.path), f.original);
   EXPECT_EQ(Names(f.dir.Path()), std::vector<std::string>{"a.bin"});
   EXPECT_EQ(ReadAll(f.data), f.expected);
 }
@@ -134,7 +134,7 @@ TEST(PieceSave, ProgressReportsEachChunkAndTheEnd) {
   SaveToFile(data, dir / "new.bin", options);
   const auto mib = static_cast<std::int64_t>(kMinSaveChunk);
   EXPECT_EQ(seen, (std::vector<std::int64_t>{0, mib, 2 * mib, static_cast<std::int64_t>(bytes.size())}));
-  EXPECT_EQ(ReadBytes(dir / "new.bin"), bytes);
+  EXPECT_EQ(ReadFile(dir / "new.bin"), bytes);
 }
 
 TEST(PieceSave, EmptyDataMakesEmptyFile) {

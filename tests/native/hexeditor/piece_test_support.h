@@ -2,8 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <vector>
 
@@ -21,16 +19,6 @@ inline std::vector<std::uint8_t> ReadAll(const PieceData& data) {
   std::vector<std::uint8_t> out(static_cast<std::size_t>(data.Size()));
   data.Read(0, out.data(), data.Size());
   return out;
-}
-
-inline void WriteBytes(const std::filesystem::path& p, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(p, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace hexed::test

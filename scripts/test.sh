@@ -35,6 +35,13 @@ done
 configure_and_build native-tsan
 run_tests native-tsan || failed=1
 configure_and_build win32
+# The 32-bit programs must be able to address more than 2 GiB.
+for exe in build/win32/app/win32/xcjm.exe build/win32/cli/jmz.exe; do
+  if ! i686-w64-mingw32-objdump -p "$exe" | grep -qi "large address aware"; then
+    echo "$exe is not large-address-aware"
+    failed=1
+  fi
+done
 # Every fuzz target for a short bounded time on its seed corpus (a crash, a
 # hang or a failed check fails it).
 configure_and_build fuzz

@@ -24,7 +24,7 @@ std::string ErrorText(int err) {
 }
 
 // Writes n bytes from src at p, or n zeros when src is null.
-void CopyOrZero(std::uint8_t* p, const void* src, std::int32_t n) {
+void CopyOrZero(std::uint8_t* p, const void* src, std::int64_t n) {
   if (n <= 0) return;
   if (src != nullptr) {
     std::memcpy(p, src, static_cast<std::size_t>(n));
@@ -45,33 +45,33 @@ TCustomQDHexEditor::~TCustomQDHexEditor() = default;
 
 // --- primitives ----------------------------------------------------------------
 
-std::uint8_t TCustomQDHexEditor::GetByte(std::int32_t pos) const { return *data_.Ptr(pos, 1); }
+std::uint8_t TCustomQDHexEditor::GetByte(std::int64_t pos) const { return *data_.Ptr(pos, 1); }
 
-void TCustomQDHexEditor::SetByte(std::int32_t pos, std::uint8_t b) {
+void TCustomQDHexEditor::SetByte(std::int64_t pos, std::uint8_t b) {
   *data_.Ptr(pos, 1) = b;
   FireChange();
 }
 
-void TCustomQDHexEditor::ReadBytes(void* dest, std::int32_t pos, std::int32_t n) const { data_.Read(dest, pos, n); }
+void TCustomQDHexEditor::ReadBytes(void* dest, std::int64_t pos, std::int64_t n) const { data_.Read(dest, pos, n); }
 
-void TCustomQDHexEditor::WriteBytes(const void* src, std::int32_t pos, std::int32_t n) {
+void TCustomQDHexEditor::WriteBytes(const void* src, std::int64_t pos, std::int64_t n) {
   data_.Write(src, pos, n);
   FireChange();
 }
 
-void TCustomQDHexEditor::MoveBytes(std::int32_t from, std::int32_t to, std::int32_t n) { data_.Move(from, to, n); }
+void TCustomQDHexEditor::MoveBytes(std::int64_t from, std::int64_t to, std::int64_t n) { data_.Move(from, to, n); }
 
-void TCustomQDHexEditor::AppendBytes(const void* src, std::int32_t n) {
+void TCustomQDHexEditor::AppendBytes(const void* src, std::int64_t n) {
   if (n < 0) throw EQDHexEditor(msg::kDataBounds);
-  const std::int32_t old = data_.Size();
+  const std::int64_t old = data_.Size();
   data_.SetSize(std::int64_t{old} + n);
   if (old == 0) marks_.Clear();
   CopyOrZero(data_.Ptr(old, n), src, n);
   LayoutChanged();
 }
 
-void TCustomQDHexEditor::InsertBytes(const void* src, std::int32_t n, std::int32_t pos) {
-  const std::int32_t old = data_.Size();
+void TCustomQDHexEditor::InsertBytes(const void* src, std::int64_t n, std::int64_t pos) {
+  const std::int64_t old = data_.Size();
   if (n < 0 || pos < 0 || pos > old) throw EQDHexEditor(msg::kDataBounds);
   data_.SetSize(std::int64_t{old} + n);
   data_.Move(pos, pos + n, old - pos);
@@ -79,8 +79,8 @@ void TCustomQDHexEditor::InsertBytes(const void* src, std::int32_t n, std::int32
   LayoutChanged();
 }
 
-void TCustomQDHexEditor::DeleteBytes(std::int32_t from, std::int32_t to) {
-  const std::int32_t old = data_.Size();
+void TCustomQDHexEditor::DeleteBytes(std::int64_t from, std::int64_t to) {
+  const std::int64_t old = data_.Size();
   if (from < 0 || to < from || to > old) throw EQDHexEditor(msg::kDataBounds);
   data_.Move(to, from, old - to);
   data_.SetSize(old - (to - from));
@@ -89,16 +89,16 @@ void TCustomQDHexEditor::DeleteBytes(std::int32_t from, std::int32_t to) {
   ClearSelection();
 }
 
-void TCustomQDHexEditor::InsertNibble(std::int32_t pos, bool high) {
-  const std::int32_t old = data_.Size();
+void TCustomQDHexEditor::InsertNibble(std::int64_t pos, bool high) {
+  const std::int64_t old = data_.Size();
   if (pos < 0 || pos >= old) throw EQDHexEditor(msg::kDataBounds);
   data_.SetSize(std::int64_t{old} + 1);
   InsertNibbleInPlace(data_.Ptr(0, old + 1), old, pos, high);
   LayoutChanged();
 }
 
-void TCustomQDHexEditor::DeleteNibble(std::int32_t pos, bool high) {
-  const std::int32_t size = data_.Size();
+void TCustomQDHexEditor::DeleteNibble(std::int64_t pos, bool high) {
+  const std::int64_t size = data_.Size();
   if (pos < 0 || pos >= size) throw EQDHexEditor(msg::kDataBounds);
   DeleteNibbleInPlace(data_.Ptr(0, size), size, pos, high);
 }
@@ -130,7 +130,7 @@ void TCustomQDHexEditor::ResetAfterLoad() {
 }
 
 void TCustomQDHexEditor::CopyWithProgress(TQDHProgressKind kind, const std::string& name, std::int64_t total,
-                                          const std::function<void(std::int64_t, std::int32_t)>& copyBlock) {
+                                          const std::function<void(std::int64_t, std::int64_t)>& copyBlock) {
   std::int64_t remaining = total;
   std::int64_t done = 0;
   int last = 255;
@@ -144,7 +144,7 @@ void TCustomQDHexEditor::CopyWithProgress(TQDHProgressKind kind, const std::stri
         if (cancel) throw EQDHexEditor(msg::kCancelled);
       }
     }
-    const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(remaining, kCopyBlockSize));
+    const auto n = static_cast<std::int64_t>(std::min<std::int64_t>(remaining, kCopyBlockSize));
     copyBlock(done, n);
     done += n;
     remaining -= n;
@@ -200,7 +200,7 @@ void TCustomQDHexEditor::LoadFile(const fs::path& name) {
     throw;
   }
   try {
-    CopyWithProgress(pkLoad, nameText, static_cast<std::int64_t>(size), [&](std::int64_t at, std::int32_t n) {
+    CopyWithProgress(pkLoad, nameText, static_cast<std::int64_t>(size), [&](std::int64_t at, std::int64_t n) {
       // Read straight into the buffer: no second copy of the file.
       in.read(reinterpret_cast<char*>(data_.Ptr(at, n)), n);
       if (in.gcount() != n) throw FileError(FormatText(msg::kReadError, {nameText, ErrorText(errno)}));
@@ -238,8 +238,8 @@ void TCustomQDHexEditor::LoadData(std::istream& in) {
       // A stream that cannot seek is read block by block.
       std::vector<char> block(kCopyBlockSize);
       while (in.read(block.data(), kCopyBlockSize) || in.gcount() > 0) {
-        const auto n = static_cast<std::int32_t>(in.gcount());
-        const std::int32_t at = data_.Size();
+        const auto n = static_cast<std::int64_t>(in.gcount());
+        const std::int64_t at = data_.Size();
         data_.SetSize(std::int64_t{at} + n);
         data_.Write(block.data(), at, n);
       }
@@ -277,7 +277,7 @@ void TCustomQDHexEditor::SaveFile(const fs::path& name, bool markSaved) {
   {
     BusyCursor busy(*this);
     try {
-      CopyWithProgress(pkSave, nameText, data_.Size(), [&](std::int64_t at, std::int32_t n) {
+      CopyWithProgress(pkSave, nameText, data_.Size(), [&](std::int64_t at, std::int64_t n) {
         out->Write(data_.Ptr(at, n), static_cast<std::size_t>(n));
       });
       out->CommitReplacing(name);
@@ -308,7 +308,7 @@ Bookmark TCustomQDHexEditor::GetBookmark(int index) const {
   return bookmarks_[static_cast<std::size_t>(index)];
 }
 
-void TCustomQDHexEditor::SetBookmark(int index, std::int32_t pos, bool inCharField) {
+void TCustomQDHexEditor::SetBookmark(int index, std::int64_t pos, bool inCharField) {
   if (index < 0 || index >= kBookmarkCount) throw EQDHexEditor(msg::kInvalidBookmarkIndex);
   Bookmark& b = bookmarks_[static_cast<std::size_t>(index)];
   if (b.pos == pos && b.inCharField == inCharField) {
@@ -334,16 +334,16 @@ void TCustomQDHexEditor::GotoBookmark(int index) {
   SetCaretPosition(b.pos, b.inCharField);
 }
 
-void TCustomQDHexEditor::AdjustBookmarks(std::int32_t from, std::int32_t delta) {
+void TCustomQDHexEditor::AdjustBookmarks(std::int64_t from, std::int64_t delta) {
   AdjustBookmarksWithin(from, delta, DataSize());
 }
 
-void TCustomQDHexEditor::AdjustBookmarksWithin(std::int32_t from, std::int32_t delta, std::int64_t limit) {
+void TCustomQDHexEditor::AdjustBookmarksWithin(std::int64_t from, std::int64_t delta, std::int64_t limit) {
   bool moved = false;
   for (Bookmark& b : bookmarks_) {
     if (b.pos < 0 || b.pos < from) continue;
     const std::int64_t now = std::int64_t{b.pos} + delta;
-    b.pos = now < 0 || now > limit ? -1 : static_cast<std::int32_t>(now);
+    b.pos = now < 0 || now > limit ? -1 : static_cast<std::int64_t>(now);
     if (b.pos < 0) b.inCharField = false;
     moved = true;
   }

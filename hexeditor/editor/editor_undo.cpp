@@ -9,7 +9,9 @@
 namespace hexed {
 
 using undo::GetInt32;
+using undo::GetInt64;
 using undo::PutInt32;
+using undo::PutInt64;
 using undo::RecordHead;
 
 namespace {
@@ -46,7 +48,7 @@ std::int64_t SavedDataLength(UndoKind kind, const RecordHead& h) {
 
 }  // namespace
 
-bool TCustomQDHexEditor::CanRecordUndo(UndoKind kind, std::int32_t count, std::int32_t replacedCount) const {
+bool TCustomQDHexEditor::CanRecordUndo(UndoKind kind, std::int64_t count, std::int64_t replacedCount) const {
   if (noSizeChange_) {
     if (IsSizeChange(kind)) return false;
     if (kind == UndoKind::kReplace && count != replacedCount) return false;
@@ -77,8 +79,8 @@ std::int32_t TCustomQDHexEditor::StateFlags() const {
   return flags;
 }
 
-std::int64_t TCustomQDHexEditor::CheckedDataLength(UndoKind kind, std::int32_t pos, std::int32_t replacedCount,
-                                                   std::int32_t count) const {
+std::int64_t TCustomQDHexEditor::CheckedDataLength(UndoKind kind, std::int64_t pos, std::int64_t replacedCount,
+                                                   std::int64_t count) const {
   if (count < 0 || replacedCount < 0) throw EQDHexEditor(msg::kDataBounds);
   switch (kind) {
     case UndoKind::kChangeBytes:
@@ -95,7 +97,7 @@ std::int64_t TCustomQDHexEditor::CheckedDataLength(UndoKind kind, std::int32_t p
   }
 }
 
-std::int64_t TCustomQDHexEditor::SizeAfter(UndoKind kind, std::int32_t replacedCount, std::int32_t count) const {
+std::int64_t TCustomQDHexEditor::SizeAfter(UndoKind kind, std::int64_t replacedCount, std::int64_t count) const {
   const std::int64_t size = DataSize();
   switch (kind) {
     case UndoKind::kInsertBuffer:
@@ -106,8 +108,8 @@ std::int64_t TCustomQDHexEditor::SizeAfter(UndoKind kind, std::int32_t replacedC
   }
 }
 
-void TCustomQDHexEditor::RecordUndo(UndoKind kind, std::int32_t pos, std::string_view description,
-                                    std::int32_t replacedCount, std::int32_t count) {
+void TCustomQDHexEditor::RecordUndo(UndoKind kind, std::int64_t pos, std::string_view description,
+                                    std::int64_t replacedCount, std::int64_t count) {
   if (kind == UndoKind::kNone || !CanRecordUndo(kind, count, replacedCount)) {
     throw EQDHexEditor(msg::kCannotUpdateUndo);
   }
@@ -133,9 +135,9 @@ void TCustomQDHexEditor::RecordUndo(UndoKind kind, std::int32_t pos, std::string
   modified_ = true;
 }
 
-void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::string_view description,
-                                      std::int32_t replacedCount, std::int32_t count, std::int64_t dataLength) {
-  const std::int32_t size = DataSize();
+void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int64_t pos, std::string_view description,
+                                      std::int64_t replacedCount, std::int64_t count, std::int64_t dataLength) {
+  const std::int64_t size = DataSize();
   const std::string_view text = description.empty() ? undo::DefaultDescription(kind) : description;
 
   const bool group = kind == UndoKind::kMultipleModification;
@@ -153,9 +155,9 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
   h.count2 = kind == UndoKind::kReplace ? replacedCount : 0;
   h.translation = translation_;
   h.bytesPerUnit = bytesPerUnit_;
-  std::int32_t selStart = selStart_;
-  std::int32_t selEnd = selEnd_;
-  std::int32_t selAnchor = selAnchor_;
+  std::int64_t selStart = selStart_;
+  std::int64_t selEnd = selEnd_;
+  std::int64_t selAnchor = selAnchor_;
 
   // The record goes in whole or not at all: everything that may fail for
   // want of memory (the description text, room in the stream for the whole
@@ -163,7 +165,7 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
   // record, the oldest records over the budget) goes only once it is in.
   std::string current(group ? text.substr(0, groupText) : text);
   const std::size_t trailer = (storeDescription ? description.size() + 4 : 0) +
-                              ((h.flags & undo::kFlagSelection) ? 12 : 0) + 4;
+                              ((h.flags & undo::kFlagSelection) ? undo::kSelectionSize : 0) + 4;
   const std::size_t recordSize = static_cast<std::size_t>(undo::kHeadSize) + dataArea + trailer;
   if (recordSize > static_cast<std::size_t>(INT32_MAX)) throw OutOfMemoryError(msg::kOutOfMemory);
   undo_.Reserve(recordSize);
@@ -188,8 +190,7 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
       h.caret = pos;
       selStart = pos;
       // A count running past the largest position ends the selection there.
-      selEnd = count > 0 ? static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{pos} + count - 1, INT32_MAX))
-                         : -1;
+      selEnd = count > 0 ? pos + std::min<std::int64_t>(count, INT64_MAX - pos) - 1 : -1;
       selAnchor = pos;
       break;
     case UndoKind::kMultipleModification:
@@ -206,11 +207,11 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
     undo_.Append(len, 4);
   }
   if (h.flags & undo::kFlagSelection) {
-    std::uint8_t sel[12];
-    PutInt32(sel, selStart);
-    PutInt32(sel + 4, selEnd);
-    PutInt32(sel + 8, selAnchor);
-    undo_.Append(sel, 12);
+    std::uint8_t sel[undo::kSelectionSize];
+    PutInt64(sel, selStart);
+    PutInt64(sel + 8, selEnd);
+    PutInt64(sel + 16, selAnchor);
+    undo_.Append(sel, sizeof sel);
   }
   undo_.Grow(4);
   h.size = static_cast<std::int32_t>(recordSize);
@@ -235,7 +236,7 @@ void TCustomQDHexEditor::GroupUndo(std::int32_t count, std::string_view descript
 std::string TCustomQDHexEditor::RecordDescription(const std::vector<std::uint8_t>& record,
                                                   const RecordHead& h) const {
   const UndoKind kind = undo::KindOf(h.flags);
-  const std::size_t end = record.size() - 4 - ((h.flags & undo::kFlagSelection) ? 12 : 0);
+  const std::size_t end = record.size() - 4 - ((h.flags & undo::kFlagSelection) ? undo::kSelectionSize : 0);
   if ((h.flags & undo::kFlagDescription) && end >= undo::kHeadSize + 5) {
     const auto len = static_cast<std::size_t>(std::max(GetInt32(record.data() + end - 4), 0));
     if (len <= end - 4 - undo::kHeadSize) {
@@ -265,8 +266,8 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
   h.pos = undoHead.pos;
   h.count = undoHead.count;
   h.count2 = undoHead.count2;
-  std::int32_t from = undoHead.pos;
-  std::int32_t n = 0;
+  std::int64_t from = undoHead.pos;
+  std::int64_t n = 0;
   switch (kind) {
     case UndoKind::kChangeBytes:
     case UndoKind::kInsertBuffer:
@@ -286,7 +287,7 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
     default: break;
   }
   const std::uint8_t* source = data_.Ptr(from, n);
-  const std::size_t dataArea = static_cast<std::size_t>(std::max(n, 1));
+  const std::size_t dataArea = static_cast<std::size_t>(std::max<std::int64_t>(n, 1));
   h.size = static_cast<std::int32_t>(undo::kHeadSize + dataArea);
   h.flags = undo::KindBit(kind) | StateFlags();
   if (kind == UndoKind::kChangeBytes) {
@@ -297,23 +298,23 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
   h.translation = translation_;
   h.bytesPerUnit = bytesPerUnit_;
 
-  std::vector<std::uint8_t> block(static_cast<std::size_t>(h.size) + kBookmarkBytes + 12, 0);
+  std::vector<std::uint8_t> block(static_cast<std::size_t>(h.size) + kRedoTrailerSize, 0);
   undo::WriteHead(block.data(), h);
   if (n > 0) std::memcpy(block.data() + undo::kHeadSize, source, static_cast<std::size_t>(n));
   std::uint8_t* marks = block.data() + h.size;
   for (const Bookmark& b : bookmarks_) {
-    PutInt32(marks, b.pos);
-    marks[4] = b.inCharField ? 1 : 0;
-    marks += 6;
+    PutInt64(marks, b.pos);
+    marks[8] = b.inCharField ? 1 : 0;
+    marks += kBookmarkRecordSize;
   }
-  PutInt32(marks, selStart_);
-  PutInt32(marks + 4, selEnd_);
-  PutInt32(marks + 8, selAnchor_);
+  PutInt64(marks, selStart_);
+  PutInt64(marks + 8, selEnd_);
+  PutInt64(marks + 16, selAnchor_);
   undo_.SetRedo(std::move(block));
 }
 
-void TCustomQDHexEditor::RemoveBytesRaw(std::int32_t from, std::int32_t to) {
-  const std::int32_t size = data_.Size();
+void TCustomQDHexEditor::RemoveBytesRaw(std::int64_t from, std::int64_t to) {
+  const std::int64_t size = data_.Size();
   data_.Ptr(from, to - from);
   data_.Move(to, from, size - to);
   data_.SetSize(size - (to - from));
@@ -322,7 +323,7 @@ void TCustomQDHexEditor::RemoveBytesRaw(std::int32_t from, std::int32_t to) {
 
 void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHead& h, UndoKind kind) {
   const std::uint8_t* saved = record + undo::kHeadSize;
-  const std::int32_t pos = h.pos;
+  const std::int64_t pos = h.pos;
   switch (kind) {
     case UndoKind::kChangeBytes:
       data_.Write(saved, pos, h.count);
@@ -378,9 +379,9 @@ void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHe
   }
 }
 
-void TCustomQDHexEditor::RestoreState(std::int32_t flags, std::int32_t caret, std::uint8_t translation,
-                                      std::int32_t bytesPerUnit, bool hasSelection, std::int32_t selStart,
-                                      std::int32_t selEnd, std::int32_t selAnchor) {
+void TCustomQDHexEditor::RestoreState(std::int32_t flags, std::int64_t caret, std::uint8_t translation,
+                                      std::int32_t bytesPerUnit, bool hasSelection, std::int64_t selStart,
+                                      std::int64_t selEnd, std::int64_t selAnchor) {
   unicodeChars_ = (flags & undo::kFlagUnicode) != 0;
   unicodeBigEndian_ = (flags & undo::kFlagBigEndian) != 0;
   if (translation < kTranslationKindCount) translation_ = static_cast<TQDHTranslationKind>(translation);
@@ -395,12 +396,12 @@ void TCustomQDHexEditor::RestoreState(std::int32_t flags, std::int32_t caret, st
   selectionMode_ = false;
   extensionAnchor_ = -1;
   SetSelectionRaw(-1, -1, -1);
-  std::int32_t pos = std::clamp(caret, 0, std::max(LastCaretPosition(), 0));
+  std::int64_t pos = std::clamp<std::int64_t>(caret, 0, std::max<std::int64_t>(LastCaretPosition(), 0));
   Cell cell = PositionToCell(pos, bytesPerRow_, unicodeChars_, charField);
   if ((flags & undo::kFlagSecondNibble) && !charField && pos == caret && pos < DataSize()) ++cell.col;
   if (hasSelection) {
     if (selEnd == -1) {
-      pos = std::clamp(selStart, 0, std::max(LastCaretPosition(), 0));
+      pos = std::clamp<std::int64_t>(selStart, 0, std::max<std::int64_t>(LastCaretPosition(), 0));
       cell = PositionToCell(pos, bytesPerRow_, unicodeChars_, charField);
     } else if (selStart >= 0 && selStart <= selEnd && selEnd < DataSize() && selAnchor >= 0) {
       SetSelectionRaw(selStart, selEnd, selAnchor);
@@ -424,7 +425,7 @@ void TCustomQDHexEditor::Undo() {
   if (kind == UndoKind::kMultipleModification) {
     undo_.DropNewest();
     RefreshStorageDescription();
-    for (std::int32_t i = 0; i < h.count && undo_.Count() > 0; ++i) Undo();
+    for (std::int64_t i = 0; i < h.count && undo_.Count() > 0; ++i) Undo();
     undo_.DiscardRedo();
     return;
   }
@@ -434,15 +435,15 @@ void TCustomQDHexEditor::Undo() {
     return;
   }
 
-  std::int32_t selStart = -1;
-  std::int32_t selEnd = -1;
-  std::int32_t selAnchor = -1;
+  std::int64_t selStart = -1;
+  std::int64_t selEnd = -1;
+  std::int64_t selAnchor = -1;
   const bool hasSelection = (h.flags & undo::kFlagSelection) != 0;
   if (hasSelection) {
-    const std::uint8_t* sel = record.data() + record.size() - 16;
-    selStart = GetInt32(sel);
-    selEnd = GetInt32(sel + 4);
-    selAnchor = GetInt32(sel + 8);
+    const std::uint8_t* sel = record.data() + record.size() - 4 - undo::kSelectionSize;
+    selStart = GetInt64(sel);
+    selEnd = GetInt64(sel + 8);
+    selAnchor = GetInt64(sel + 16);
   }
   std::string description = RecordDescription(record, h);
 
@@ -461,12 +462,12 @@ void TCustomQDHexEditor::Undo() {
 void TCustomQDHexEditor::Redo() {
   if (!undo_.HasRedo()) return;
   const std::vector<std::uint8_t> block = undo_.TakeRedo();
-  if (block.size() < static_cast<std::size_t>(undo::kHeadSize) + 1 + kBookmarkBytes + 12) return;
+  if (block.size() < static_cast<std::size_t>(undo::kHeadSize) + 1 + kRedoTrailerSize) return;
   const RecordHead h = undo::ReadHead(block.data());
-  if (h.size < undo::kHeadSize + 1 || static_cast<std::size_t>(h.size) + kBookmarkBytes + 12 != block.size()) return;
+  if (h.size < undo::kHeadSize + 1 || static_cast<std::size_t>(h.size) + kRedoTrailerSize != block.size()) return;
   const UndoKind kind = undo::KindOf(h.flags);
   const std::uint8_t* data = block.data() + undo::kHeadSize;
-  const std::int32_t pos = h.pos;
+  const std::int64_t pos = h.pos;
 
   // The undo before this redo already dropped the marks from pos on.
   switch (kind) {
@@ -494,13 +495,13 @@ void TCustomQDHexEditor::Redo() {
 
   const std::uint8_t* saved = block.data() + h.size;
   for (Bookmark& b : bookmarks_) {
-    b.pos = GetInt32(saved);
-    b.inCharField = saved[4] != 0;
-    saved += 6;
+    b.pos = GetInt64(saved);
+    b.inCharField = saved[8] != 0;
+    saved += kBookmarkRecordSize;
   }
-  const std::int32_t selStart = GetInt32(saved);
-  const std::int32_t selEnd = GetInt32(saved + 4);
-  const std::int32_t selAnchor = GetInt32(saved + 8);
+  const std::int64_t selStart = GetInt64(saved);
+  const std::int64_t selEnd = GetInt64(saved + 8);
+  const std::int64_t selAnchor = GetInt64(saved + 16);
   RestoreState(h.flags, h.caret, h.translation, h.bytesPerUnit, selAnchor >= 0, selStart, selEnd, selAnchor);
   if (kind == UndoKind::kChangeBytes) {
     marks_.Set(pos, (h.flags & undo::kFlagMarkAtPos) != 0);

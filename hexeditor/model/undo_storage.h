@@ -37,7 +37,7 @@ class TQDHUndoStorage {
 
   // Drops the oldest records while the stream without its newest record
   // (`keep` bytes, 0 for none) is larger than `budget` (when budget > 0); the
-  // newest record always stays. A stream whose first size field is 29 or
+  // newest record always stays. A stream whose first size field is the head size or
   // less, or that is shorter than 4 bytes, loses every record before it.
   void DropOldestOverBudget(std::int32_t budget, std::size_t keep = 0);
 

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "hexeditor/view/cell_view.h"
-#include "hexeditor/model/change_marks.h"
+#include "hexeditor/model/change_ranges.h"
 #include "hexeditor/view/colors.h"
 #include "hexeditor/model/data_buffer.h"
 #include "hexeditor/editor/editor_host.h"
@@ -107,11 +107,11 @@ class TCustomQDHexEditor {
 
   // --- Data buffer (no undo, no marks) --------------------------------------
   std::int64_t DataSize() const { return data_.Size(); }
-  // The bytes (DataSize() of them; null when empty).
-  const std::uint8_t* Data() const { return data_.Size() > 0 ? data_.Ptr(0, data_.Size()) : nullptr; }
   std::uint8_t GetByte(std::int64_t pos) const;
   void SetByte(std::int64_t pos, std::uint8_t b);  // fires OnChange
   void ReadBytes(void* dest, std::int64_t pos, std::int64_t n) const;
+  // n bytes from pos as a vector (bounds-checked).
+  std::vector<std::uint8_t> BytesAt(std::int64_t pos, std::int64_t n) const;
   void WriteBytes(const void* src, std::int64_t pos, std::int64_t n);  // fires OnChange
   // Overlapping-safe move inside the buffer.
   void MoveBytes(std::int64_t from, std::int64_t to, std::int64_t n);
@@ -135,12 +135,15 @@ class TCustomQDHexEditor {
   bool ReadOnlyFile() const { return readOnlyFile_; }
   // Empty buffer named name ("Untitled" when empty).
   void NewFile(const std::filesystem::path& name = {});
-  // Loads a whole file; throws FileError, OutOfMemoryError (files of 2 GiB and
-  // more are refused before anything changes) or EQDHexEditor (cancelled).
+  // Shows a file of any size, reading only what is looked at; throws
+  // FileError, OutOfMemoryError or EQDHexEditor (cancelled). The current data
+  // stays when the file cannot be opened.
   void LoadFile(const std::filesystem::path& name);
   // Replaces the buffer with the whole content of a stream.
   void LoadData(std::istream& in);
-  // Writes the buffer to a file; with markSaved it becomes the editor's file.
+  // Writes the buffer to a file through a temporary file beside it; with
+  // markSaved it becomes the editor's file. The file may be the one shown; a
+  // failed or cancelled save leaves it as it was.
   void SaveFile(const std::filesystem::path& name, bool markSaved);
   // Writes the whole buffer to a stream at its current position.
   void SaveData(std::ostream& out) const;
@@ -433,6 +436,8 @@ class TCustomQDHexEditor {
   void NotifySelectionChanged();
   // Gives the host a notice of a message and raises nothing.
   void ShowMessage(const std::string& text) { host_->ShowMessage(text); }
+  // Set by CheckOverwrite: where SaveFile moves the old file, empty for none.
+  void SetSaveBackup(const std::filesystem::path& path) { saveBackup_ = path; }
 
  private:
   // What ChangeAtomically puts back when a step fails.
@@ -440,7 +445,7 @@ class TCustomQDHexEditor {
     std::size_t undoSize = 0;
     std::int32_t undoCount = 0;
     std::string undoDescription;
-    ChangeMarks marks;
+    ChangeRanges marks;
     std::array<Bookmark, kBookmarkCount> bookmarks{};
     bool modified = false;
     bool noSizeChange = false;
@@ -455,8 +460,10 @@ class TCustomQDHexEditor {
   };
 
   // editor_data.cpp
-  void CopyWithProgress(TQDHProgressKind kind, const std::string& name, std::int64_t total,
-                        const std::function<void(std::int64_t at, std::int64_t n)>& copyBlock);
+  // OnProgress; false when it cancels.
+  bool ReportProgress(TQDHProgressKind kind, const std::string& name, int percent);
+  // Replaces the bytes from pos to the end with tail (one byte longer at most).
+  void ChangeTail(std::int64_t pos, const std::vector<std::uint8_t>& tail);
   void ResetAfterLoad();
   // Caret to the first cell, view to the top left, layout and OnChange.
   void ResetCaretAndView();
@@ -530,9 +537,10 @@ class TCustomQDHexEditor {
   HexEditorHost* host_ = &nullHost_;
 
   TQDHMemoryStream data_;
-  ChangeMarks marks_;
+  ChangeRanges marks_;
   TQDHUndoStorage undo_;
   std::filesystem::path fileName_;
+  std::filesystem::path saveBackup_;
   bool readOnlyFile_ = true;
   bool modified_ = false;
   std::int32_t maxUndo_ = kDefaultMaxUndo;

@@ -85,10 +85,10 @@ std::int64_t TCustomQDHexEditor::CheckedDataLength(UndoKind kind, std::int64_t p
   switch (kind) {
     case UndoKind::kChangeBytes:
     case UndoKind::kRemoveData:
-    case UndoKind::kConvert: data_.Ptr(pos, count); return count;
-    case UndoKind::kReplace: data_.Ptr(pos, replacedCount); return replacedCount;
+    case UndoKind::kConvert: data_.CheckRange(pos, count); return count;
+    case UndoKind::kReplace: data_.CheckRange(pos, replacedCount); return replacedCount;
     case UndoKind::kInsertNibble:
-    case UndoKind::kDeleteNibble: data_.Ptr(pos, 1); return 1;
+    case UndoKind::kDeleteNibble: data_.CheckRange(pos, 1); return 1;
     case UndoKind::kInsertBuffer:
       if (pos < 0 || pos > DataSize()) throw EQDHexEditor(msg::kDataBounds);
       return 0;
@@ -101,8 +101,8 @@ std::int64_t TCustomQDHexEditor::SizeAfter(UndoKind kind, std::int64_t replacedC
   const std::int64_t size = DataSize();
   switch (kind) {
     case UndoKind::kInsertBuffer:
-    case UndoKind::kAppendBuffer: return size + count;
-    case UndoKind::kReplace: return size + count - replacedCount;
+    case UndoKind::kAppendBuffer: return SaturatingAdd(size, count);
+    case UndoKind::kReplace: return SaturatingAdd(size - replacedCount, count);
     case UndoKind::kInsertNibble: return size + 1;
     default: return size;
   }
@@ -286,7 +286,7 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
       break;
     default: break;
   }
-  const std::uint8_t* source = data_.Ptr(from, n);
+  data_.CheckRange(from, n);
   const std::size_t dataArea = static_cast<std::size_t>(std::max<std::int64_t>(n, 1));
   h.size = static_cast<std::int32_t>(undo::kHeadSize + dataArea);
   h.flags = undo::KindBit(kind) | StateFlags();
@@ -300,7 +300,7 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
 
   std::vector<std::uint8_t> block(static_cast<std::size_t>(h.size) + kRedoTrailerSize, 0);
   undo::WriteHead(block.data(), h);
-  if (n > 0) std::memcpy(block.data() + undo::kHeadSize, source, static_cast<std::size_t>(n));
+  data_.Read(block.data() + undo::kHeadSize, from, n);
   std::uint8_t* marks = block.data() + h.size;
   for (const Bookmark& b : bookmarks_) {
     PutInt64(marks, b.pos);
@@ -314,10 +314,7 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
 }
 
 void TCustomQDHexEditor::RemoveBytesRaw(std::int64_t from, std::int64_t to) {
-  const std::int64_t size = data_.Size();
-  data_.Ptr(from, to - from);
-  data_.Move(to, from, size - to);
-  data_.SetSize(size - (to - from));
+  data_.Erase(from, to - from);
   LayoutChanged();
 }
 

@@ -72,7 +72,7 @@ void Prepare(TCustomQDHexEditor& e) {
 }
 
 enum class Fault {
-  kPastLimit,    // the size the change asks for is past the largest buffer
+  kPastLimit,    // the size the change asks for is past the largest buffer (kHuge - 1 here)
   kDataMemory,   // the buffer cannot grow
   kUndoMemory,   // the undo storage cannot take the record
 };
@@ -88,7 +88,7 @@ void PrintTo(const FailCase& c, std::ostream* os) { *os << c.name; }
 
 // Far more bytes than fit; the source is never read because the change
 // stops before it.
-constexpr std::int32_t kHuge = INT32_MAX - 20;
+constexpr std::int64_t kHuge = INT32_MAX - 20;
 const Bytes kSix = {1, 2, 3, 4, 5, 6};
 
 void Nothing(TCustomQDHexEditor&) {}
@@ -156,6 +156,7 @@ std::vector<FailCase> FailCases() {
 
 void Provoke(TCustomQDHexEditor& e, Fault fault) {
   if (fault == Fault::kDataMemory) TestAllocationLimits().dataBlock = e.DataSize();
+  if (fault == Fault::kPastLimit) TestAllocationLimits().dataBlock = kHuge - 1;
   // Less than any record of a change needs.
   if (fault == Fault::kUndoMemory) TestAllocationLimits().undoStream = e.UndoStorage().Size() + 20;
 }

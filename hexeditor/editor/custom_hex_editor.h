@@ -481,6 +481,8 @@ class TCustomQDHexEditor {
   std::int32_t StateFlags() const;
   void BuildRedoRecord(const undo::RecordHead& head, UndoKind kind);
   void RevertRecord(const std::uint8_t* record, const undo::RecordHead& head, UndoKind kind);
+  // Puts back n removed bytes that a record keeps, as bytes or held pieces.
+  void PutBackRemoved(const std::uint8_t* saved, std::int32_t flags, std::int64_t pos, std::int64_t n);
   // The buffer size a change of this kind leaves.
   std::int64_t SizeAfter(UndoKind kind, std::int64_t replacedCount, std::int64_t count) const;
   // What a new record discards once its change is complete: the redo and

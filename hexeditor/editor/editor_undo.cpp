@@ -1,6 +1,7 @@
 // Recording changes, undo and the one redo step.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "hexeditor/editor/custom_hex_editor.h"
 #include "hexeditor/errors.h"
@@ -34,6 +35,7 @@ bool IsSizeChange(UndoKind kind) {
 
 // Bytes of the record data that a kind keeps, given the record's counts.
 std::int64_t SavedDataLength(UndoKind kind, const RecordHead& h) {
+  if (h.flags & undo::kFlagHeldPieces) return 8;
   switch (kind) {
     case UndoKind::kChangeBytes:
     case UndoKind::kRemoveData:
@@ -144,6 +146,12 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int64_t pos, std::stri
   const bool storeDescription = !description.empty() && !group;
   const std::size_t groupText = group ? Utf8Cut(text, kMaxGroupText) : 0;
   if (group) dataLength = 1 + static_cast<std::int64_t>(groupText);
+  // Large removals keep the removed pieces, not a copy of their bytes.
+  std::optional<PieceList> held;
+  if ((kind == UndoKind::kRemoveData || kind == UndoKind::kReplace) && dataLength >= undo::kHeldPiecesFrom) {
+    held = data_.Pieces().Copy(pos, dataLength);
+    dataLength = 8;
+  }
   const std::size_t dataArea = static_cast<std::size_t>(std::max<std::int64_t>(dataLength, 1));
 
   RecordHead h;
@@ -169,6 +177,11 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int64_t pos, std::stri
   const std::size_t recordSize = static_cast<std::size_t>(undo::kHeadSize) + dataArea + trailer;
   if (recordSize > static_cast<std::size_t>(INT32_MAX)) throw OutOfMemoryError(msg::kOutOfMemory);
   undo_.Reserve(recordSize);
+  std::uint64_t heldId = 0;
+  if (held) {
+    heldId = undo_.Hold(std::move(*held));
+    h.flags |= undo::kFlagHeldPieces;
+  }
 
   const std::size_t at = undo_.Grow(static_cast<std::size_t>(undo::kHeadSize) + dataArea);
   std::uint8_t* data = undo_.At(at + undo::kHeadSize);
@@ -179,8 +192,20 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int64_t pos, std::stri
       if (count == 2 && HasChangeMark(pos + 1)) h.flags |= undo::kFlagMarkAfterPos;
       break;
     case UndoKind::kRemoveData:
-    case UndoKind::kConvert: data_.Read(data, pos, count); break;
-    case UndoKind::kReplace: data_.Read(data, pos, replacedCount); break;
+    case UndoKind::kConvert:
+      if (heldId != 0) {
+        PutInt64(data, static_cast<std::int64_t>(heldId));
+      } else {
+        data_.Read(data, pos, count);
+      }
+      break;
+    case UndoKind::kReplace:
+      if (heldId != 0) {
+        PutInt64(data, static_cast<std::int64_t>(heldId));
+      } else {
+        data_.Read(data, pos, replacedCount);
+      }
+      break;
     case UndoKind::kInsertNibble:
     case UndoKind::kDeleteNibble:
       data_.Read(data, pos, 1);
@@ -227,6 +252,7 @@ void TCustomQDHexEditor::SettleUndo(std::size_t newestRecordSize) {
   undo_.DiscardRedo();
   undo_.DiscardLastUndone();
   undo_.DropOldestOverBudget(maxUndo_, newestRecordSize);
+  undo_.ReleaseUnreferenced();
 }
 
 void TCustomQDHexEditor::GroupUndo(std::int32_t count, std::string_view description) {
@@ -318,6 +344,16 @@ void TCustomQDHexEditor::RemoveBytesRaw(std::int64_t from, std::int64_t to) {
   LayoutChanged();
 }
 
+void TCustomQDHexEditor::PutBackRemoved(const std::uint8_t* saved, std::int32_t flags, std::int64_t pos,
+                                        std::int64_t n) {
+  if ((flags & undo::kFlagHeldPieces) == 0) {
+    InsertBytes(saved, n, pos);
+    return;
+  }
+  data_.Pieces().InsertPieces(pos, undo_.Held(static_cast<std::uint64_t>(GetInt64(saved))));
+  LayoutChanged();
+}
+
 void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHead& h, UndoKind kind) {
   const std::uint8_t* saved = record + undo::kHeadSize;
   const std::int64_t pos = h.pos;
@@ -328,7 +364,7 @@ void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHe
       if (h.count == 2) marks_.Set(pos + 1, (h.flags & undo::kFlagMarkAfterPos) != 0);
       break;
     case UndoKind::kRemoveData:
-      InsertBytes(saved, h.count, pos);
+      PutBackRemoved(saved, h.flags, pos, h.count);
       AdjustBookmarks(pos, h.count);
       marks_.CutFrom(pos);
       break;
@@ -339,7 +375,7 @@ void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHe
       break;
     case UndoKind::kReplace:
       RemoveBytesRaw(pos, pos + h.count);
-      InsertBytes(saved, h.count2, pos);
+      PutBackRemoved(saved, h.flags, pos, h.count2);
       AdjustBookmarksWithin(pos + h.count, h.count2 - h.count, DataSize());
       marks_.CutFrom(pos > 0 ? pos - 1 : 0);
       break;
@@ -450,6 +486,7 @@ void TCustomQDHexEditor::Undo() {
 
   undo_.DropNewest();
   undo_.SetLastUndone(std::move(record), std::move(description));
+  undo_.ReleaseUnreferenced();
   RefreshStorageDescription();
   if (undo_.Size() < undo::kMinRecordHead) undo_.EmptyStream();
   Host().Invalidate();

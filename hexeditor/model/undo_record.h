@@ -65,6 +65,11 @@ inline constexpr std::int32_t kFlagInsertMode = 0x20000;
 inline constexpr std::int32_t kFlagUnicode = 0x40000;
 inline constexpr std::int32_t kFlagBigEndian = 0x80000;
 inline constexpr std::int32_t kFlagDescription = 0x100000;
+// The data area holds the 8-byte id of a piece list kept beside the stream
+// (TQDHUndoStorage::Held) instead of the bytes themselves.
+inline constexpr std::int32_t kFlagHeldPieces = 0x200000;
+// Removed ranges from this size on are held by reference.
+inline constexpr std::int64_t kHeldPiecesFrom = std::int64_t{64} << 10;
 
 // The fixed part of a record.
 struct RecordHead {

@@ -133,6 +133,38 @@ TEST_F(Files, SaveWritesWithProgressAndMarksSaved) {
   EXPECT_EQ(e.FileName(), dir / "saved.bin");
 }
 
+// Saves over the file shown, cancelled at each percent step reported or
+// not at all: a cancelled save leaves the file as it was and nothing beside it.
+class SaveCancel : public Files, public testing::WithParamInterface<int> {};
+
+TEST_P(SaveCancel, LeavesTheFileShownAsItWas) {
+  const fs::path a = dir / "a.bin";
+  const Bytes old(std::size_t{9} << 20, 3);  // several save chunks
+  test::WriteFile(a, old);
+  e.SetCreateBackup(false);
+  e.LoadFile(a);
+  e.ChangeByte(0, 3, 4);
+  std::vector<int> reports;
+  e.OnProgress = [&](TQDHProgressKind kind, const std::string&, int percent, bool& cancel) {
+    EXPECT_EQ(kind, pkSave);
+    reports.push_back(percent);
+    cancel = static_cast<int>(reports.size()) == GetParam();
+  };
+  if (GetParam() == 0) {
+    e.SaveFile(a, true);
+    EXPECT_EQ(reports, (std::vector<int>{0, 44, 100}));
+    EXPECT_EQ(test::ReadFile(a)[0], 4);
+  } else {
+    EXPECT_THROW(e.SaveFile(a, true), EQDHexEditor);
+    EXPECT_EQ(test::ReadFile(a), old);
+    EXPECT_TRUE(e.Modified());
+    EXPECT_EQ(e.GetByte(0), 4);
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(AtStep, SaveCancel, testing::Values(0, 1, 2, 3));
+
 TEST_F(Files, ANewFileIsReadOnlyUntilSavedElsewhere) {
   e.NewFile(dir / "new.bin");
   EXPECT_TRUE(e.ReadOnlyFile());

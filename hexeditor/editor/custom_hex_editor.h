@@ -55,8 +55,8 @@ inline constexpr int kBookmarkRecordSize = 10;
 inline constexpr int kBookmarkBytes = kBookmarkRecordSize * kBookmarkCount;
 inline constexpr int kRedoTrailerSize = kBookmarkBytes + undo::kSelectionSize;
 inline constexpr std::int32_t kDefaultMaxUndo = 1048576;
-// Percent steps of load and save are reported per block of this size.
-inline constexpr std::int32_t kCopyBlockSize = 61440;
+// Saves write chunks of this size, and report a percent step before each.
+inline constexpr std::size_t kSaveChunkSize = std::size_t{16} << 20;
 
 struct Bookmark {
   std::int64_t pos = -1;  // -1 = unset

@@ -250,6 +250,7 @@ void TCustomQDHexEditor::SaveFile(const fs::path& name, bool markSaved) {
   // keeps the old file. The target may be the file shown.
   SaveOptions options;
   options.backup = backup;
+  options.chunkSize = kSaveChunkSize;
   int last = -1;
   options.progress = [&](std::int64_t done, std::int64_t total) {
     if (done == total) return true;  // the last chunk already reported 100

@@ -9,15 +9,15 @@ namespace hexed::drop {
 
 namespace {
 
-bool InsideSelection(const TCustomQDHexEditor& e, std::int32_t pos) {
+bool InsideSelection(const TCustomQDHexEditor& e, std::int64_t pos) {
   return e.SelCount() > 0 && pos >= e.SelStart() && pos <= e.SelEnd();
 }
 
 // The count as the editor takes it; more than the buffer can ever hold is
 // refused rather than cut to 32 bits.
-std::int32_t Count(const std::vector<std::uint8_t>& bytes) {
+std::int64_t Count(const std::vector<std::uint8_t>& bytes) {
   if (bytes.size() > static_cast<std::uint64_t>(kMaxDataSize)) throw OutOfMemoryError(msg::kOutOfMemory);
-  return static_cast<std::int32_t>(bytes.size());
+  return static_cast<std::int64_t>(bytes.size());
 }
 
 }  // namespace
@@ -33,16 +33,16 @@ Effect DragEffect(const TCustomQDHexEditor& e, bool fromSelf, bool acceptable, b
   return effect == Effect::kMove && files ? Effect::kLink : effect;
 }
 
-std::int32_t DropPosition(const TCustomQDHexEditor& e, Cell cell) {
+std::int64_t DropPosition(const TCustomQDHexEditor& e, Cell cell) {
   const int col = std::max(cell.col, 2);
   const int row = std::clamp(cell.row, 2, std::max(2, e.RowCount() - 1));
-  std::int32_t pos = CellToPosition(col, row, e.BytesPerRow(), e.UnicodeChars()).pos;
+  std::int64_t pos = CellToPosition(col, row, e.BytesPerRow(), e.UnicodeChars()).pos;
   pos = std::min(pos, e.DataSize());
   if (InsideSelection(e, pos)) pos = e.SelStart();
   return pos - pos % e.BytesPerUnit();
 }
 
-Cell DropCell(const TCustomQDHexEditor& e, std::int32_t pos, Cell pointed) {
+Cell DropCell(const TCustomQDHexEditor& e, std::int64_t pos, Cell pointed) {
   const bool charField = pointed.col > SeparatorColumn(e.BytesPerRow());
   return PositionToCell(pos, e.BytesPerRow(), e.UnicodeChars(), charField);
 }
@@ -63,14 +63,14 @@ bool ScrollAtEdge(TCustomQDHexEditor& e, Cell cell, int lastVisibleCol) {
   return e.TopRow() != top || e.LeftCol() != left;
 }
 
-void DropMoveWithinEditor(TCustomQDHexEditor& e, const std::vector<std::uint8_t>& bytes, std::int32_t pos) {
-  const std::int32_t n = Count(bytes);
+void DropMoveWithinEditor(TCustomQDHexEditor& e, const std::vector<std::uint8_t>& bytes, std::int64_t pos) {
+  const std::int64_t n = Count(bytes);
   const bool noSizeChange = e.NoSizeChange();
   // Delete and insert go in together or not at all.
   e.ChangeAtomically([&] {
     e.SetNoSizeChange(false);
-    const std::int32_t start = e.SelStart();
-    const std::int32_t count = e.SelCount();
+    const std::int64_t start = e.SelStart();
+    const std::int64_t count = e.SelCount();
     e.DeleteSelection(kDataDropped);
     if (pos > start) pos = std::max(start, pos - count);
     if (pos >= e.DataSize()) {
@@ -82,9 +82,9 @@ void DropMoveWithinEditor(TCustomQDHexEditor& e, const std::vector<std::uint8_t>
   });
 }
 
-bool DropBytes(TCustomQDHexEditor& e, const std::vector<std::uint8_t>& bytes, std::int32_t pos) {
+bool DropBytes(TCustomQDHexEditor& e, const std::vector<std::uint8_t>& bytes, std::int64_t pos) {
   if (bytes.empty()) return false;
-  const std::int32_t n = Count(bytes);
+  const std::int64_t n = Count(bytes);
   if (pos >= e.DataSize()) {
     if (e.NoSizeChange()) return false;
     e.AppendBuffer(bytes.data(), n, true, kDataDropped);

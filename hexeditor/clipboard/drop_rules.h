@@ -25,10 +25,10 @@ Effect DragEffect(const TCustomQDHexEditor& e, bool fromSelf, bool acceptable, b
 // The byte position a drop at the cell would go to: the column at least 2,
 // the row between 2 and the last row, clamped to DataSize, the selection's
 // start when inside it, rounded down to a unit.
-std::int32_t DropPosition(const TCustomQDHexEditor& e, Cell cell);
+std::int64_t DropPosition(const TCustomQDHexEditor& e, Cell cell);
 
 // The cell that shows a drop position (in the field of the pointed cell).
-Cell DropCell(const TCustomQDHexEditor& e, std::int32_t pos, Cell pointed);
+Cell DropCell(const TCustomQDHexEditor& e, std::int64_t pos, Cell pointed);
 
 // Scrolls by one row or column when the cell is on the first or last
 // visible row or column (lastVisibleCol: the column at the client's right
@@ -38,12 +38,12 @@ bool ScrollAtEdge(TCustomQDHexEditor& e, Cell cell, int lastVisibleCol);
 // A move inside one editor: the selection goes out, the bytes go in at pos
 // (which moves back by the selection's length when it lies after it), two
 // undo records "Data dropped" that the drag's end groups.
-void DropMoveWithinEditor(TCustomQDHexEditor& e, const std::vector<std::uint8_t>& bytes, std::int32_t pos);
+void DropMoveWithinEditor(TCustomQDHexEditor& e, const std::vector<std::uint8_t>& bytes, std::int64_t pos);
 
 // Any other drop at pos: appended at the end, replacing the selection when
 // inside it, else inserted (overwritten with NoSizeChange). Returns false
 // when nothing could go in.
-bool DropBytes(TCustomQDHexEditor& e, const std::vector<std::uint8_t>& bytes, std::int32_t pos);
+bool DropBytes(TCustomQDHexEditor& e, const std::vector<std::uint8_t>& bytes, std::int64_t pos);
 
 // The end of a drag that started in this editor, with the effect that took
 // place: a move within the editor becomes one step "Data moved"; a move

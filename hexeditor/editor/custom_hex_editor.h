@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "hexeditor/view/cell_view.h"
-#include "hexeditor/model/change_marks.h"
+#include "hexeditor/model/change_ranges.h"
 #include "hexeditor/view/colors.h"
 #include "hexeditor/model/data_buffer.h"
 #include "hexeditor/editor/editor_host.h"
@@ -49,14 +49,17 @@ using TKeyEvent = std::function<void(int& key, ShiftState shift)>;
 using TKeyPressEvent = std::function<void(char16_t& ch)>;
 
 inline constexpr int kBookmarkCount = 10;
-// Each bookmark is stored as 6 bytes (position, field flag, pad).
-inline constexpr int kBookmarkBytes = 6 * kBookmarkCount;
+// The redo block keeps each bookmark as 10 bytes (position, field flag, pad)
+// and the selection after them.
+inline constexpr int kBookmarkRecordSize = 10;
+inline constexpr int kBookmarkBytes = kBookmarkRecordSize * kBookmarkCount;
+inline constexpr int kRedoTrailerSize = kBookmarkBytes + undo::kSelectionSize;
 inline constexpr std::int32_t kDefaultMaxUndo = 1048576;
-// Percent steps of load and save are reported per block of this size.
-inline constexpr std::int32_t kCopyBlockSize = 61440;
+// Saves write chunks of this size, and report a percent step before each.
+inline constexpr std::size_t kSaveChunkSize = std::size_t{16} << 20;
 
 struct Bookmark {
-  std::int32_t pos = -1;  // -1 = unset
+  std::int64_t pos = -1;  // -1 = unset
   bool inCharField = false;
 };
 
@@ -103,25 +106,25 @@ class TCustomQDHexEditor {
   TKeyPressEvent OnKeyPress;
 
   // --- Data buffer (no undo, no marks) --------------------------------------
-  std::int32_t DataSize() const { return data_.Size(); }
-  // The bytes (DataSize() of them; null when empty).
-  const std::uint8_t* Data() const { return data_.Size() > 0 ? data_.Ptr(0, data_.Size()) : nullptr; }
-  std::uint8_t GetByte(std::int32_t pos) const;
-  void SetByte(std::int32_t pos, std::uint8_t b);  // fires OnChange
-  void ReadBytes(void* dest, std::int32_t pos, std::int32_t n) const;
-  void WriteBytes(const void* src, std::int32_t pos, std::int32_t n);  // fires OnChange
+  std::int64_t DataSize() const { return data_.Size(); }
+  std::uint8_t GetByte(std::int64_t pos) const;
+  void SetByte(std::int64_t pos, std::uint8_t b);  // fires OnChange
+  void ReadBytes(void* dest, std::int64_t pos, std::int64_t n) const;
+  // n bytes from pos as a vector (bounds-checked).
+  std::vector<std::uint8_t> BytesAt(std::int64_t pos, std::int64_t n) const;
+  void WriteBytes(const void* src, std::int64_t pos, std::int64_t n);  // fires OnChange
   // Overlapping-safe move inside the buffer.
-  void MoveBytes(std::int32_t from, std::int32_t to, std::int32_t n);
+  void MoveBytes(std::int64_t from, std::int64_t to, std::int64_t n);
   // Grows by n and writes src (zeros when null) at the old end; an empty
   // buffer first loses its change marks.
-  void AppendBytes(const void* src, std::int32_t n);
+  void AppendBytes(const void* src, std::int64_t n);
   // Grows by n, moves the bytes from pos up by n and writes src (zeros when null).
-  void InsertBytes(const void* src, std::int32_t n, std::int32_t pos);
+  void InsertBytes(const void* src, std::int64_t n, std::int64_t pos);
   // Removes [from, to), places the caret and clears the selection.
-  void DeleteBytes(std::int32_t from, std::int32_t to);
+  void DeleteBytes(std::int64_t from, std::int64_t to);
   // Nibble shifts (see nibble_shift.h); insert grows the buffer by one byte.
-  void InsertNibble(std::int32_t pos, bool high);
-  void DeleteNibble(std::int32_t pos, bool high);
+  void InsertNibble(std::int64_t pos, bool high);
+  void DeleteNibble(std::int64_t pos, bool high);
 
   // --- File -----------------------------------------------------------------
   const std::filesystem::path& FileName() const { return fileName_; }
@@ -132,12 +135,15 @@ class TCustomQDHexEditor {
   bool ReadOnlyFile() const { return readOnlyFile_; }
   // Empty buffer named name ("Untitled" when empty).
   void NewFile(const std::filesystem::path& name = {});
-  // Loads a whole file; throws FileError, OutOfMemoryError (files of 2 GiB and
-  // more are refused before anything changes) or EQDHexEditor (cancelled).
+  // Shows a file of any size, reading only what is looked at; throws
+  // FileError, OutOfMemoryError or EQDHexEditor (cancelled). The current data
+  // stays when the file cannot be opened.
   void LoadFile(const std::filesystem::path& name);
   // Replaces the buffer with the whole content of a stream.
   void LoadData(std::istream& in);
-  // Writes the buffer to a file; with markSaved it becomes the editor's file.
+  // Writes the buffer to a file through a temporary file beside it; with
+  // markSaved it becomes the editor's file. The file may be the one shown; a
+  // failed or cancelled save leaves it as it was.
   void SaveFile(const std::filesystem::path& name, bool markSaved);
   // Writes the whole buffer to a stream at its current position.
   void SaveData(std::ostream& out) const;
@@ -146,16 +152,16 @@ class TCustomQDHexEditor {
 
   // --- Change marks ---------------------------------------------------------
   // True when the byte carries a change mark (never in insert mode).
-  bool HasChangeMark(std::int32_t pos) const { return !InsertMode() && marks_.Get(pos); }
+  bool HasChangeMark(std::int64_t pos) const { return !InsertMode() && marks_.Get(pos); }
 
   // --- Undo -----------------------------------------------------------------
   std::int32_t MaxUndo() const { return maxUndo_; }
   void SetMaxUndo(std::int32_t bytes) { maxUndo_ = bytes; }
   // Records a change before it is made; throws "Cannot update undo storage"
   // when CanRecordUndo refuses. Sets Modified.
-  void RecordUndo(UndoKind kind, std::int32_t pos, std::string_view description, std::int32_t replacedCount,
-                  std::int32_t count);
-  virtual bool CanRecordUndo(UndoKind kind, std::int32_t count, std::int32_t replacedCount) const;
+  void RecordUndo(UndoKind kind, std::int64_t pos, std::string_view description, std::int64_t replacedCount,
+                  std::int64_t count);
+  virtual bool CanRecordUndo(UndoKind kind, std::int64_t count, std::int64_t replacedCount) const;
   // While suspended nothing is recorded and edits do not move the bookmarks.
   void SuspendUndo() { undo_.Suspend(); }
   void ResumeUndo() { undo_.Resume(); }
@@ -173,10 +179,10 @@ class TCustomQDHexEditor {
   // --- Bookmarks ------------------------------------------------------------
   Bookmark GetBookmark(int index) const;
   // Sets bookmark index (0 ... 9); the same position and field again clears it.
-  void SetBookmark(int index, std::int32_t pos, bool inCharField);
+  void SetBookmark(int index, std::int64_t pos, bool inCharField);
   void GotoBookmark(int index);
   // Moves every bookmark at or after from by delta; one beyond the data is cleared.
-  void AdjustBookmarks(std::int32_t from, std::int32_t delta);
+  void AdjustBookmarks(std::int64_t from, std::int64_t delta);
 
   // --- Appearance -------------------------------------------------------------
   int BytesPerRow() const { return bytesPerRow_; }
@@ -273,46 +279,46 @@ class TCustomQDHexEditor {
   // --- Caret and selection --------------------------------------------------
   Cell Caret() const { return caret_; }
   // Byte position of the caret cell.
-  std::int32_t CaretPosition() const;
+  std::int64_t CaretPosition() const;
   bool CaretInCharField() const { return caret_.col > SeparatorColumn(bytesPerRow_); }
   // The caret stands on the second nibble column of its byte.
   bool CaretOnSecondNibble() const { return !CaretInCharField() && (caret_.col - 2) % 2 == 1; }
   // Puts the caret on a byte in a field (no cell check).
-  void SetCaretPosition(std::int32_t pos, bool charField, bool secondNibble = false);
+  void SetCaretPosition(std::int64_t pos, bool charField, bool secondNibble = false);
   bool SelectionMode() const { return selectionMode_; }
   void SetSelectionMode(bool on) { selectionMode_ = on; }
-  std::int32_t SelectionAnchor() const { return selAnchor_; }
-  std::int32_t ExtensionAnchor() const { return extensionAnchor_; }
+  std::int64_t SelectionAnchor() const { return selAnchor_; }
+  std::int64_t ExtensionAnchor() const { return extensionAnchor_; }
   // Selection start, or the caret position when nothing is selected.
-  std::int32_t SelStart() const;
+  std::int64_t SelStart() const;
   // Selection end, -1 when nothing is selected.
-  std::int32_t SelEnd() const { return selAnchor_ >= 0 ? selEnd_ : -1; }
-  std::int32_t SelCount() const { return selAnchor_ >= 0 ? selEnd_ - selStart_ + 1 : 0; }
-  void SetSelStart(std::int32_t v);
-  void SetSelEnd(std::int32_t v);
+  std::int64_t SelEnd() const { return selAnchor_ >= 0 ? selEnd_ : -1; }
+  std::int64_t SelCount() const { return selAnchor_ >= 0 ? selEnd_ - selStart_ + 1 : 0; }
+  void SetSelStart(std::int64_t v);
+  void SetSelEnd(std::int64_t v);
   // Selects from ... to, widened to whole units.
-  void SetSelection(std::int32_t from, std::int32_t to);
+  void SetSelection(std::int64_t from, std::int64_t to);
   void ClearSelection();
   void SelectAll();
   // Caret to an offset from the start (0), the caret (1) or the last byte (2).
-  std::int32_t Seek(std::int64_t offset, int origin);
+  std::int64_t Seek(std::int64_t offset, int origin);
   // The selected bytes.
   std::vector<std::uint8_t> SelectedBytes() const;
 
   // --- Editing operations (each records undo first) ---------------------------
-  void ChangeByte(std::int32_t pos, std::uint8_t oldByte, std::uint8_t newByte, std::string_view description = {});
+  void ChangeByte(std::int64_t pos, std::uint8_t oldByte, std::uint8_t newByte, std::string_view description = {});
   // oldWord / newWord hold the two bytes at pos, the byte at pos in the low half.
-  void ChangeWord(std::int32_t pos, std::uint16_t oldWord, std::uint16_t newWord, std::string_view description = {});
-  void InsertBuffer(const void* data, std::int32_t n, std::int32_t pos, bool moveCaret,
+  void ChangeWord(std::int64_t pos, std::uint16_t oldWord, std::uint16_t newWord, std::string_view description = {});
+  void InsertBuffer(const void* data, std::int64_t n, std::int64_t pos, bool moveCaret,
                     std::string_view description = {});
-  void AppendBuffer(const void* data, std::int32_t n, bool moveCaret, std::string_view description = {});
-  void ReplaceSelection(const void* data, std::int32_t n, bool moveCaret, std::string_view description = {});
+  void AppendBuffer(const void* data, std::int64_t n, bool moveCaret, std::string_view description = {});
+  void ReplaceSelection(const void* data, std::int64_t n, bool moveCaret, std::string_view description = {});
   void DeleteSelection(std::string_view description = {});
   // Backspace in insert mode (backward) or the Delete key (forward).
   void DeleteUnit(bool backward);
   // Applies bytes taken from the clipboard or a drop: moves the caret to the
   // start of its unit, with NoSizeChange overwrites, then ReplaceSelection.
-  void PasteBytes(const void* data, std::int32_t n, std::string_view description);
+  void PasteBytes(const void* data, std::int64_t n, std::string_view description);
   // Runs a change of several steps as one: when a step fails, the steps made
   // before it are reverted from their undo records, and the buffer, the undo
   // storage, change marks, Modified, selection, caret, bookmarks and
@@ -322,7 +328,7 @@ class TCustomQDHexEditor {
   void ChangeAtomically(const std::function<void()>& steps);
   // The last byte an overwrite of n bytes from `from` reaches (not beyond
   // the last byte; the sum is taken in 64 bits).
-  std::int32_t LastOverwritten(std::int32_t from, std::int64_t n) const;
+  std::int64_t LastOverwritten(std::int64_t from, std::int64_t n) const;
   // Bytes the buffer can still take.
   std::int64_t RoomLeft() const { return TQDHMemoryStream::MaxSize() - DataSize(); }
 
@@ -430,6 +436,8 @@ class TCustomQDHexEditor {
   void NotifySelectionChanged();
   // Gives the host a notice of a message and raises nothing.
   void ShowMessage(const std::string& text) { host_->ShowMessage(text); }
+  // Set by CheckOverwrite: where SaveFile moves the old file, empty for none.
+  void SetSaveBackup(const std::filesystem::path& path) { saveBackup_ = path; }
 
  private:
   // What ChangeAtomically puts back when a step fails.
@@ -437,42 +445,46 @@ class TCustomQDHexEditor {
     std::size_t undoSize = 0;
     std::int32_t undoCount = 0;
     std::string undoDescription;
-    ChangeMarks marks;
+    ChangeRanges marks;
     std::array<Bookmark, kBookmarkCount> bookmarks{};
     bool modified = false;
     bool noSizeChange = false;
     Cell caret;
-    std::int32_t selStart = -1;
-    std::int32_t selEnd = -1;
-    std::int32_t selAnchor = -1;
-    std::int32_t extensionAnchor = -1;
+    std::int64_t selStart = -1;
+    std::int64_t selEnd = -1;
+    std::int64_t selAnchor = -1;
+    std::int64_t extensionAnchor = -1;
     bool selectionMode = false;
     int topRow = 2;
     int leftCol = 2;
   };
 
   // editor_data.cpp
-  void CopyWithProgress(TQDHProgressKind kind, const std::string& name, std::int64_t total,
-                        const std::function<void(std::int64_t at, std::int32_t n)>& copyBlock);
+  // OnProgress; false when it cancels.
+  bool ReportProgress(TQDHProgressKind kind, const std::string& name, int percent);
+  // Replaces the bytes from pos to the end with tail (one byte longer at most).
+  void ChangeTail(std::int64_t pos, const std::vector<std::uint8_t>& tail);
   void ResetAfterLoad();
   // Caret to the first cell, view to the top left, layout and OnChange.
   void ResetCaretAndView();
   void EmptyBufferAndUndo();
-  void AdjustBookmarksWithin(std::int32_t from, std::int32_t delta, std::int64_t limit);
+  void AdjustBookmarksWithin(std::int64_t from, std::int64_t delta, std::int64_t limit);
 
   // editor_undo.cpp
   // Checks the range a record saves and returns the length of its data.
-  std::int64_t CheckedDataLength(UndoKind kind, std::int32_t pos, std::int32_t replacedCount,
-                                 std::int32_t count) const;
-  void AppendRecord(UndoKind kind, std::int32_t pos, std::string_view description, std::int32_t replacedCount,
-                    std::int32_t count, std::int64_t dataLength);
+  std::int64_t CheckedDataLength(UndoKind kind, std::int64_t pos, std::int64_t replacedCount,
+                                 std::int64_t count) const;
+  void AppendRecord(UndoKind kind, std::int64_t pos, std::string_view description, std::int64_t replacedCount,
+                    std::int64_t count, std::int64_t dataLength);
   // Removes [from, to) without placing the caret or touching the selection.
-  void RemoveBytesRaw(std::int32_t from, std::int32_t to);
+  void RemoveBytesRaw(std::int64_t from, std::int64_t to);
   std::int32_t StateFlags() const;
   void BuildRedoRecord(const undo::RecordHead& head, UndoKind kind);
   void RevertRecord(const std::uint8_t* record, const undo::RecordHead& head, UndoKind kind);
+  // Puts back n removed bytes that a record keeps, as bytes or held pieces.
+  void PutBackRemoved(const std::uint8_t* saved, std::int32_t flags, std::int64_t pos, std::int64_t n);
   // The buffer size a change of this kind leaves.
-  std::int64_t SizeAfter(UndoKind kind, std::int32_t replacedCount, std::int32_t count) const;
+  std::int64_t SizeAfter(UndoKind kind, std::int64_t replacedCount, std::int64_t count) const;
   // What a new record discards once its change is complete: the redo and
   // last-undone records and the oldest records over the budget.
   void SettleUndo(std::size_t newestRecordSize);
@@ -482,8 +494,8 @@ class TCustomQDHexEditor {
   // Reverts the records appended since `saved` newest first and puts back
   // the state it holds.
   void RollBack(StateRestore& saved);
-  void RestoreState(std::int32_t flags, std::int32_t caret, std::uint8_t translation, std::int32_t bytesPerUnit,
-                    bool hasSelection, std::int32_t selStart, std::int32_t selEnd, std::int32_t selAnchor);
+  void RestoreState(std::int32_t flags, std::int64_t caret, std::uint8_t translation, std::int32_t bytesPerUnit,
+                    bool hasSelection, std::int64_t selStart, std::int64_t selEnd, std::int64_t selAnchor);
   std::string RecordDescription(const std::vector<std::uint8_t>& record, const undo::RecordHead& head) const;
   void RefreshStorageDescription();
 
@@ -502,14 +514,14 @@ class TCustomQDHexEditor {
 
   // editor_caret.cpp
   void SetCaretCell(Cell cell);
-  std::int32_t LastCaretPosition() const;
+  std::int64_t LastCaretPosition() const;
   void PlaceCaretAfterDelete();
   void ClampCaretToGrid();
-  void ExtendSelection(std::int32_t oldPos, std::int32_t newPos);
+  void ExtendSelection(std::int64_t oldPos, std::int64_t newPos);
   void StepBack(ShiftState shift);
   void StepForward(ShiftState shift);
-  std::int32_t UnitFloor(std::int32_t pos) const { return pos - pos % bytesPerUnit_; }
-  void SetSelectionRaw(std::int32_t start, std::int32_t end, std::int32_t anchor);
+  std::int64_t UnitFloor(std::int64_t pos) const { return pos - pos % bytesPerUnit_; }
+  void SetSelectionRaw(std::int64_t start, std::int64_t end, std::int64_t anchor);
 
   // key_handling.cpp
   // Caret keys of the key table; false for any other key.
@@ -527,9 +539,10 @@ class TCustomQDHexEditor {
   HexEditorHost* host_ = &nullHost_;
 
   TQDHMemoryStream data_;
-  ChangeMarks marks_;
+  ChangeRanges marks_;
   TQDHUndoStorage undo_;
   std::filesystem::path fileName_;
+  std::filesystem::path saveBackup_;
   bool readOnlyFile_ = true;
   bool modified_ = false;
   std::int32_t maxUndo_ = kDefaultMaxUndo;
@@ -595,10 +608,10 @@ class TCustomQDHexEditor {
   bool zoomOnWheel_ = true;
   Cell caret_{2, 2};
   bool selectionMode_ = false;
-  std::int32_t selStart_ = -1;
-  std::int32_t selEnd_ = -1;
-  std::int32_t selAnchor_ = -1;
-  std::int32_t extensionAnchor_ = -1;
+  std::int64_t selStart_ = -1;
+  std::int64_t selEnd_ = -1;
+  std::int64_t selAnchor_ = -1;
+  std::int64_t extensionAnchor_ = -1;
 
   // mouse
   bool mouseSelecting_ = false;

@@ -25,11 +25,11 @@ void TCustomQDHexEditor::DeliverSelectionChanged() {
 
 // --- caret ---------------------------------------------------------------------------
 
-std::int32_t TCustomQDHexEditor::CaretPosition() const {
+std::int64_t TCustomQDHexEditor::CaretPosition() const {
   return CellToPosition(caret_.col, caret_.row, bytesPerRow_, unicodeChars_).pos;
 }
 
-std::int32_t TCustomQDHexEditor::LastCaretPosition() const { return InsertMode() ? DataSize() : DataSize() - 1; }
+std::int64_t TCustomQDHexEditor::LastCaretPosition() const { return InsertMode() ? DataSize() : DataSize() - 1; }
 
 void TCustomQDHexEditor::SetCaretCell(Cell cell) {
   if (cell != caret_) {
@@ -41,8 +41,8 @@ void TCustomQDHexEditor::SetCaretCell(Cell cell) {
   Host().CaretMoved();
 }
 
-void TCustomQDHexEditor::SetCaretPosition(std::int32_t pos, bool charField, bool secondNibble) {
-  pos = std::clamp(pos, 0, std::max(LastCaretPosition(), 0));
+void TCustomQDHexEditor::SetCaretPosition(std::int64_t pos, bool charField, bool secondNibble) {
+  pos = std::clamp<std::int64_t>(pos, 0, std::max<std::int64_t>(LastCaretPosition(), 0));
   Cell cell = PositionToCell(pos, bytesPerRow_, unicodeChars_, charField);
   if (secondNibble && !charField && pos < DataSize()) ++cell.col;
   SetCaretCell(cell);
@@ -83,7 +83,7 @@ bool TCustomQDHexEditor::FocusCell(int col, int row, ShiftState shift) {
       }
     }
   }
-  const std::int32_t oldPos = CaretPosition();
+  const std::int64_t oldPos = CaretPosition();
   SetCaretCell(Cell{col, row});
   if (selectionMode_) {
     ExtendSelection(oldPos, CaretPosition());
@@ -93,15 +93,15 @@ bool TCustomQDHexEditor::FocusCell(int col, int row, ShiftState shift) {
   return true;
 }
 
-void TCustomQDHexEditor::ExtendSelection(std::int32_t oldPos, std::int32_t newPos) {
+void TCustomQDHexEditor::ExtendSelection(std::int64_t oldPos, std::int64_t newPos) {
   if (extensionAnchor_ == -1) extensionAnchor_ = oldPos;
   if (!InsertMode()) {
     SetSelection(extensionAnchor_, newPos);
     return;
   }
   // In insert mode the caret stands between bytes: the selection ends before it.
-  const std::int32_t a = UnitFloor(extensionAnchor_);
-  const std::int32_t b = UnitFloor(newPos);
+  const std::int64_t a = UnitFloor(extensionAnchor_);
+  const std::int64_t b = UnitFloor(newPos);
   if (a == b) {
     ClearSelection();
     selectionMode_ = true;
@@ -115,8 +115,8 @@ void TCustomQDHexEditor::ExtendSelection(std::int32_t oldPos, std::int32_t newPo
 
 void TCustomQDHexEditor::StepBack(ShiftState shift) {
   const bool charField = CaretInCharField();
-  const std::int32_t pos = CaretPosition();
-  const std::int32_t step = selectionMode_ || (charField && unicodeChars_) ? bytesPerUnit_ : 1;
+  const std::int64_t pos = CaretPosition();
+  const std::int64_t step = selectionMode_ || (charField && unicodeChars_) ? bytesPerUnit_ : 1;
   Cell target = caret_;
   if (!charField && !selectionMode_) {
     if (CaretOnSecondNibble()) {
@@ -128,7 +128,7 @@ void TCustomQDHexEditor::StepBack(ShiftState shift) {
       return;
     }
   } else {
-    std::int32_t t = std::max(pos - step, 0);
+    std::int64_t t = std::max<std::int64_t>(pos - step, 0);
     if (!charField) t = UnitFloor(t);
     target = PositionToCell(t, bytesPerRow_, unicodeChars_, charField);
   }
@@ -137,10 +137,10 @@ void TCustomQDHexEditor::StepBack(ShiftState shift) {
 
 void TCustomQDHexEditor::StepForward(ShiftState shift) {
   const bool charField = CaretInCharField();
-  const std::int32_t pos = CaretPosition();
-  const std::int32_t last = LastCaretPosition();
+  const std::int64_t pos = CaretPosition();
+  const std::int64_t last = LastCaretPosition();
   if (last < 0) return;
-  const std::int32_t step = selectionMode_ || (charField && unicodeChars_) ? bytesPerUnit_ : 1;
+  const std::int64_t step = selectionMode_ || (charField && unicodeChars_) ? bytesPerUnit_ : 1;
   Cell target = caret_;
   if (!charField && !selectionMode_) {
     const bool onAppend = InsertMode() && pos == DataSize();
@@ -152,7 +152,7 @@ void TCustomQDHexEditor::StepForward(ShiftState shift) {
       return;
     }
   } else {
-    std::int32_t t = pos + step;
+    std::int64_t t = pos + step;
     if (!charField) t = UnitFloor(t);
     t = std::min(t, last);
     target = PositionToCell(t, bytesPerRow_, unicodeChars_, charField);
@@ -162,24 +162,24 @@ void TCustomQDHexEditor::StepForward(ShiftState shift) {
 
 // --- selection ---------------------------------------------------------------------------
 
-void TCustomQDHexEditor::SetSelectionRaw(std::int32_t start, std::int32_t end, std::int32_t anchor) {
+void TCustomQDHexEditor::SetSelectionRaw(std::int64_t start, std::int64_t end, std::int64_t anchor) {
   selStart_ = start;
   selEnd_ = end;
   selAnchor_ = anchor;
 }
 
-std::int32_t TCustomQDHexEditor::SelStart() const { return selAnchor_ >= 0 ? selStart_ : CaretPosition(); }
+std::int64_t TCustomQDHexEditor::SelStart() const { return selAnchor_ >= 0 ? selStart_ : CaretPosition(); }
 
-void TCustomQDHexEditor::SetSelection(std::int32_t from, std::int32_t to) {
-  const std::int32_t size = DataSize();
+void TCustomQDHexEditor::SetSelection(std::int64_t from, std::int64_t to) {
+  const std::int64_t size = DataSize();
   if (size == 0) {
     ClearSelection();
     return;
   }
-  std::int32_t lo = std::clamp(std::min(from, to), 0, size - 1);
-  std::int32_t hi = std::clamp(std::max(from, to), 0, size - 1);
+  std::int64_t lo = std::clamp<std::int64_t>(std::min(from, to), 0, size - 1);
+  std::int64_t hi = std::clamp<std::int64_t>(std::max(from, to), 0, size - 1);
   lo = UnitFloor(lo);
-  hi = std::min(UnitFloor(hi) + bytesPerUnit_ - 1, size - 1);
+  hi = std::min<std::int64_t>(UnitFloor(hi) + bytesPerUnit_ - 1, size - 1);
   SetSelectionRaw(lo, hi, from <= to ? lo : hi);
   Host().Invalidate();
   NotifySelectionChanged();
@@ -196,15 +196,15 @@ void TCustomQDHexEditor::ClearSelection() {
   }
 }
 
-void TCustomQDHexEditor::SetSelStart(std::int32_t v) {
+void TCustomQDHexEditor::SetSelStart(std::int64_t v) {
   if (v < 0 || v >= DataSize()) throw EQDHexEditor(msg::kInvalidSelStart);
   ClearSelection();
   SetCaretPosition(v, CaretInCharField());
 }
 
-void TCustomQDHexEditor::SetSelEnd(std::int32_t v) {
+void TCustomQDHexEditor::SetSelEnd(std::int64_t v) {
   if (v < -1 || v >= DataSize()) throw EQDHexEditor(msg::kInvalidSelEnd);
-  const std::int32_t anchor = selAnchor_ >= 0 ? selAnchor_ : CaretPosition();
+  const std::int64_t anchor = selAnchor_ >= 0 ? selAnchor_ : CaretPosition();
   ClearSelection();
   if (v >= 0) SetSelection(anchor, v);
 }
@@ -215,17 +215,17 @@ void TCustomQDHexEditor::SelectAll() {
   SetSelection(0, DataSize() - 1);
 }
 
-std::int32_t TCustomQDHexEditor::Seek(std::int64_t offset, int origin) {
-  const std::int32_t size = DataSize();
+std::int64_t TCustomQDHexEditor::Seek(std::int64_t offset, int origin) {
+  const std::int64_t size = DataSize();
   if (size == 0) return -1;
   std::int64_t target = 0;
   switch (origin) {
     case 0: target = offset; break;
-    case 1: target = std::int64_t{CaretPosition()} + offset; break;
-    case 2: target = std::int64_t{size} - 1 + offset; break;
+    case 1: target = SaturatingAdd(CaretPosition(), offset); break;
+    case 2: target = SaturatingAdd(size - 1, offset); break;
     default: target = CaretPosition(); break;
   }
-  const auto result = static_cast<std::int32_t>(std::clamp<std::int64_t>(target, 0, size - 1));
+  const std::int64_t result = std::clamp<std::int64_t>(target, 0, size - 1);
   SetSelStart(result);
   return result;
 }

@@ -4,13 +4,15 @@
 #include <fstream>
 #include <istream>
 #include <ostream>
+#include <utility>
 
 #include "hexeditor/editor/custom_hex_editor.h"
 #include "hexeditor/errors.h"
 #include "hexeditor/messages.h"
 #include "hexeditor/model/nibble_shift.h"
 #include "hexeditor/path_text.h"
-#include "platform/staged_output.h"
+#include "hexeditor/model/piece_save.h"
+#include "platform/file.h"
 
 namespace hexed {
 
@@ -23,15 +25,8 @@ std::string ErrorText(int err) {
   return std::strerror(err);
 }
 
-// Writes n bytes from src at p, or n zeros when src is null.
-void CopyOrZero(std::uint8_t* p, const void* src, std::int32_t n) {
-  if (n <= 0) return;
-  if (src != nullptr) {
-    std::memcpy(p, src, static_cast<std::size_t>(n));
-  } else {
-    std::memset(p, 0, static_cast<std::size_t>(n));
-  }
-}
+// Bytes per block when a stream is read or written.
+constexpr std::int64_t kStreamBlock = std::int64_t{1} << 20;
 
 }  // namespace
 
@@ -45,62 +40,88 @@ TCustomQDHexEditor::~TCustomQDHexEditor() = default;
 
 // --- primitives ----------------------------------------------------------------
 
-std::uint8_t TCustomQDHexEditor::GetByte(std::int32_t pos) const { return *data_.Ptr(pos, 1); }
+std::uint8_t TCustomQDHexEditor::GetByte(std::int64_t pos) const { return data_.At(pos); }
 
-void TCustomQDHexEditor::SetByte(std::int32_t pos, std::uint8_t b) {
-  *data_.Ptr(pos, 1) = b;
+void TCustomQDHexEditor::SetByte(std::int64_t pos, std::uint8_t b) {
+  data_.Write(&b, pos, 1);
   FireChange();
 }
 
-void TCustomQDHexEditor::ReadBytes(void* dest, std::int32_t pos, std::int32_t n) const { data_.Read(dest, pos, n); }
+void TCustomQDHexEditor::ReadBytes(void* dest, std::int64_t pos, std::int64_t n) const { data_.Read(dest, pos, n); }
 
-void TCustomQDHexEditor::WriteBytes(const void* src, std::int32_t pos, std::int32_t n) {
+std::vector<std::uint8_t> TCustomQDHexEditor::BytesAt(std::int64_t pos, std::int64_t n) const {
+  data_.CheckRange(pos, n);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
+  data_.Read(bytes.data(), pos, n);
+  return bytes;
+}
+
+void TCustomQDHexEditor::WriteBytes(const void* src, std::int64_t pos, std::int64_t n) {
   data_.Write(src, pos, n);
   FireChange();
 }
 
-void TCustomQDHexEditor::MoveBytes(std::int32_t from, std::int32_t to, std::int32_t n) { data_.Move(from, to, n); }
+void TCustomQDHexEditor::MoveBytes(std::int64_t from, std::int64_t to, std::int64_t n) { data_.Move(from, to, n); }
 
-void TCustomQDHexEditor::AppendBytes(const void* src, std::int32_t n) {
+void TCustomQDHexEditor::AppendBytes(const void* src, std::int64_t n) {
   if (n < 0) throw EQDHexEditor(msg::kDataBounds);
-  const std::int32_t old = data_.Size();
-  data_.SetSize(std::int64_t{old} + n);
+  const std::int64_t old = data_.Size();
+  data_.Insert(src, old, n);
   if (old == 0) marks_.Clear();
-  CopyOrZero(data_.Ptr(old, n), src, n);
   LayoutChanged();
 }
 
-void TCustomQDHexEditor::InsertBytes(const void* src, std::int32_t n, std::int32_t pos) {
-  const std::int32_t old = data_.Size();
-  if (n < 0 || pos < 0 || pos > old) throw EQDHexEditor(msg::kDataBounds);
-  data_.SetSize(std::int64_t{old} + n);
-  data_.Move(pos, pos + n, old - pos);
-  CopyOrZero(data_.Ptr(pos, n), src, n);
+void TCustomQDHexEditor::InsertBytes(const void* src, std::int64_t n, std::int64_t pos) {
+  if (n < 0 || pos < 0 || pos > data_.Size()) throw EQDHexEditor(msg::kDataBounds);
+  data_.Insert(src, pos, n);
   LayoutChanged();
 }
 
-void TCustomQDHexEditor::DeleteBytes(std::int32_t from, std::int32_t to) {
-  const std::int32_t old = data_.Size();
-  if (from < 0 || to < from || to > old) throw EQDHexEditor(msg::kDataBounds);
-  data_.Move(to, from, old - to);
-  data_.SetSize(old - (to - from));
+void TCustomQDHexEditor::DeleteBytes(std::int64_t from, std::int64_t to) {
+  if (from < 0 || to < from || to > data_.Size()) throw EQDHexEditor(msg::kDataBounds);
+  data_.Erase(from, to - from);
   PlaceCaretAfterDelete();
   LayoutChanged();
   ClearSelection();
 }
 
-void TCustomQDHexEditor::InsertNibble(std::int32_t pos, bool high) {
-  const std::int32_t old = data_.Size();
+// The nibble shifts move every byte after pos: the tail is read, shifted
+// and written back as one overwrite (and one inserted byte).
+void TCustomQDHexEditor::InsertNibble(std::int64_t pos, bool high) {
+  const std::int64_t old = data_.Size();
   if (pos < 0 || pos >= old) throw EQDHexEditor(msg::kDataBounds);
-  data_.SetSize(std::int64_t{old} + 1);
-  InsertNibbleInPlace(data_.Ptr(0, old + 1), old, pos, high);
+  data_.Reserve(old + 1);
+  std::vector<std::uint8_t> tail(static_cast<std::size_t>(old - pos + 1));
+  data_.Read(tail.data(), pos, old - pos);
+  InsertNibbleInPlace(tail.data(), old - pos, 0, high);
+  ChangeTail(pos, tail);
   LayoutChanged();
 }
 
-void TCustomQDHexEditor::DeleteNibble(std::int32_t pos, bool high) {
-  const std::int32_t size = data_.Size();
+void TCustomQDHexEditor::DeleteNibble(std::int64_t pos, bool high) {
+  const std::int64_t size = data_.Size();
   if (pos < 0 || pos >= size) throw EQDHexEditor(msg::kDataBounds);
-  DeleteNibbleInPlace(data_.Ptr(0, size), size, pos, high);
+  std::vector<std::uint8_t> tail(static_cast<std::size_t>(size - pos));
+  data_.Read(tail.data(), pos, size - pos);
+  DeleteNibbleInPlace(tail.data(), size - pos, 0, high);
+  data_.Write(tail.data(), pos, size - pos);
+}
+
+void TCustomQDHexEditor::ChangeTail(std::int64_t pos, const std::vector<std::uint8_t>& tail) {
+  // Overwrite and insert as one step: the bytes from pos on are replaced.
+  const std::int64_t size = data_.Size();
+  const auto n = static_cast<std::int64_t>(tail.size());
+  if (n == size - pos) {
+    data_.Write(tail.data(), pos, n);
+    return;
+  }
+  data_.Insert(tail.data() + (size - pos), size, n - (size - pos));
+  try {
+    data_.Write(tail.data(), pos, size - pos);
+  } catch (...) {
+    data_.Erase(size, n - (size - pos));
+    throw;
+  }
 }
 
 // --- loading and saving ------------------------------------------------------------
@@ -129,26 +150,11 @@ void TCustomQDHexEditor::ResetAfterLoad() {
   ResetCaretAndView();
 }
 
-void TCustomQDHexEditor::CopyWithProgress(TQDHProgressKind kind, const std::string& name, std::int64_t total,
-                                          const std::function<void(std::int64_t, std::int32_t)>& copyBlock) {
-  std::int64_t remaining = total;
-  std::int64_t done = 0;
-  int last = 255;
-  while (remaining > 0) {
-    const int percent = static_cast<int>((done * 200 + total) / (2 * total));
-    if (percent != last || remaining <= kCopyBlockSize) {
-      last = remaining <= kCopyBlockSize ? 100 : percent;
-      if (OnProgress) {
-        bool cancel = false;
-        OnProgress(kind, name, last, cancel);
-        if (cancel) throw EQDHexEditor(msg::kCancelled);
-      }
-    }
-    const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(remaining, kCopyBlockSize));
-    copyBlock(done, n);
-    done += n;
-    remaining -= n;
-  }
+bool TCustomQDHexEditor::ReportProgress(TQDHProgressKind kind, const std::string& name, int percent) {
+  if (!OnProgress) return true;
+  bool cancel = false;
+  OnProgress(kind, name, percent, cancel);
+  return !cancel;
 }
 
 void TCustomQDHexEditor::NewFile(const fs::path& name) {
@@ -177,73 +183,40 @@ void TCustomQDHexEditor::LoadFile(const fs::path& name) {
     std::fstream probe(name, std::ios::binary | std::ios::in | std::ios::out);
     writable = probe.is_open();
   }
-  const std::uintmax_t size = fs::file_size(name, ec);
-  if (ec) throw FileError(FormatText(msg::kCannotOpen, {nameText, ec.message()}));
-  if (size > static_cast<std::uintmax_t>(kMaxDataSize)) {
-    // Positions are 32-bit: such a file cannot be held, and is refused before
-    // anything of the current data is dropped.
+  // The file is shown where it lies: opening reads only its size, and the
+  // bytes are read as they are looked at. The current data stays until the
+  // new file is open.
+  TQDHMemoryStream opened;
+  BusyCursor busy(*this);
+  try {
+    opened.OpenFile(name);
+  } catch (const platform::IoError& e) {
+    throw FileError(FormatText(msg::kCannotOpen, {nameText, e.what()}));
+  } catch (const std::bad_alloc&) {
     ShowMessage(msg::kOutOfMemoryLoad);
     throw OutOfMemoryError(msg::kOutOfMemory);
   }
-
-  errno = 0;
-  std::ifstream in(name, std::ios::binary);
-  if (!in.is_open()) throw FileError(FormatText(msg::kCannotOpen, {nameText, ErrorText(errno)}));
-
   EmptyBufferAndUndo();
-  BusyCursor busy(*this);
-  try {
-    data_.SetSize(static_cast<std::int64_t>(size));
-  } catch (const OutOfMemoryError&) {
-    EmptyBufferAndUndo();
-    ShowMessage(msg::kOutOfMemoryLoad);
-    throw;
-  }
-  try {
-    CopyWithProgress(pkLoad, nameText, static_cast<std::int64_t>(size), [&](std::int64_t at, std::int32_t n) {
-      // Read straight into the buffer: no second copy of the file.
-      in.read(reinterpret_cast<char*>(data_.Ptr(at, n)), n);
-      if (in.gcount() != n) throw FileError(FormatText(msg::kReadError, {nameText, ErrorText(errno)}));
-    });
-  } catch (...) {
-    EmptyBufferAndUndo();
-    throw;
-  }
+  if (opened.Size() > 0 && !ReportProgress(pkLoad, nameText, 100)) throw EQDHexEditor(msg::kCancelled);
+  data_.Swap(opened);
   fileName_ = name;
   readOnlyFile_ = !writable;
   ResetAfterLoad();
 }
 
 void TCustomQDHexEditor::LoadData(std::istream& in) {
-  std::int64_t size = -1;
-  in.seekg(0, std::ios::end);
-  if (in) {
-    size = static_cast<std::int64_t>(in.tellg());
-    in.seekg(0, std::ios::beg);
-  }
-  if (!in || size < 0) {
-    in.clear();
-    in.seekg(0, std::ios::beg);
-    in.clear();
-    size = -1;
-  }
-  if (size > kMaxDataSize) throw OutOfMemoryError(msg::kOutOfMemory);
+  // The whole stream from its start, when it can seek there.
+  in.seekg(0, std::ios::beg);
+  in.clear();
   EmptyBufferAndUndo();
   try {
-    if (size >= 0) {
-      data_.SetSize(size);
-      if (size > 0) in.read(reinterpret_cast<char*>(data_.Ptr(0, size)), size);
-      if (in.gcount() != size) throw FileError(FormatText(msg::kReadError, {"stream", ErrorText(errno)}));
-    } else {
-      // A stream that cannot seek is read block by block.
-      std::vector<char> block(kCopyBlockSize);
-      while (in.read(block.data(), kCopyBlockSize) || in.gcount() > 0) {
-        const auto n = static_cast<std::int32_t>(in.gcount());
-        const std::int32_t at = data_.Size();
-        data_.SetSize(std::int64_t{at} + n);
-        data_.Write(block.data(), at, n);
-      }
+    // Read block by block: a stream's size is not always known.
+    std::vector<char> block(static_cast<std::size_t>(kStreamBlock));
+    while (in.read(block.data(), kStreamBlock) || in.gcount() > 0) {
+      const auto n = static_cast<std::int64_t>(in.gcount());
+      data_.Insert(block.data(), data_.Size(), n);
     }
+    if (in.bad()) throw FileError(FormatText(msg::kReadError, {"stream", ErrorText(errno)}));
   } catch (...) {
     EmptyBufferAndUndo();
     throw;
@@ -259,30 +232,45 @@ void TCustomQDHexEditor::CheckOverwrite() {
 }
 
 void TCustomQDHexEditor::SaveFile(const fs::path& name, bool markSaved) {
+  saveBackup_.clear();
   if (name.native() == fileName_.native()) CheckOverwrite();
+  const fs::path backup = std::exchange(saveBackup_, fs::path());
   const std::string nameText = PathText(name);
-  // The data goes to a temporary file beside the target, which replaces the
-  // target only when complete: a save that fails half way keeps the old file.
-  std::optional<platform::StagedOutput> out;
   errno = 0;
   std::error_code ec;
-  if (fs::exists(name, ec) && !std::fstream(name, std::ios::binary | std::ios::in | std::ios::out).is_open())
+  // A file that cannot be written is refused. The file shown is not probed:
+  // Windows lets no one write it while it is open for reading, and the save
+  // replaces it rather than writing into it (its read-only state is known).
+  const bool shown = !data_.Pieces().FilePath().empty() && fs::equivalent(name, data_.Pieces().FilePath(), ec);
+  if (!shown && fs::exists(name, ec) &&
+      !std::fstream(name, std::ios::binary | std::ios::in | std::ios::out).is_open())
     throw FileError(FormatText(msg::kCannotCreate, {nameText, ErrorText(errno)}));
-  try {
-    const fs::path folder = name.parent_path();
-    out.emplace(folder.empty() ? fs::path(".") : folder);
-  } catch (const platform::IoError&) {
-    throw FileError(FormatText(msg::kCannotCreate, {nameText, ErrorText(errno)}));
-  }
+  // The data goes to a temporary file beside the target, which replaces the
+  // target only when complete: a save that fails or is cancelled half way
+  // keeps the old file. The target may be the file shown.
+  SaveOptions options;
+  options.backup = backup;
+  options.chunkSize = kSaveChunkSize;
+  int last = -1;
+  options.progress = [&](std::int64_t done, std::int64_t total) {
+    if (done == total) return true;  // the last chunk already reported 100
+    const std::int64_t left = total - done;
+    const int percent =
+        left <= static_cast<std::int64_t>(options.chunkSize) ? 100 : static_cast<int>(done * 100 / total);
+    if (percent == last) return true;
+    last = percent;
+    return ReportProgress(pkSave, nameText, percent);
+  };
   {
     BusyCursor busy(*this);
     try {
-      CopyWithProgress(pkSave, nameText, data_.Size(), [&](std::int64_t at, std::int32_t n) {
-        out->Write(data_.Ptr(at, n), static_cast<std::size_t>(n));
-      });
-      out->CommitReplacing(name);
-    } catch (const platform::IoError&) {
-      throw FileError(FormatText(msg::kWriteError, {nameText, ErrorText(errno)}));
+      if (markSaved) {
+        SaveAndShow(data_.Pieces(), name, options);
+      } else {
+        SaveToFile(data_.Pieces(), name, options);
+      }
+    } catch (const platform::IoError& e) {
+      throw FileError(FormatText(msg::kWriteError, {nameText, e.what()}));
     }
   }
   if (markSaved) {
@@ -290,14 +278,19 @@ void TCustomQDHexEditor::SaveFile(const fs::path& name, bool markSaved) {
     modified_ = false;
     readOnlyFile_ = false;
     fileName_ = name;
-    data_.SetPosition(0);
     undo_.Clear();
     Host().Invalidate();
   }
 }
 
 void TCustomQDHexEditor::SaveData(std::ostream& out) const {
-  if (data_.Size() > 0) out.write(reinterpret_cast<const char*>(data_.Ptr(0, data_.Size())), data_.Size());
+  std::vector<char> block(static_cast<std::size_t>(std::min(kStreamBlock, data_.Size())));
+  for (std::int64_t at = 0; at < data_.Size() && out;) {
+    const std::int64_t n = std::min(kStreamBlock, data_.Size() - at);
+    data_.Read(block.data(), at, n);
+    out.write(block.data(), n);
+    at += n;
+  }
   if (!out) throw FileError(FormatText(msg::kWriteError, {"stream", ErrorText(errno)}));
 }
 
@@ -308,7 +301,7 @@ Bookmark TCustomQDHexEditor::GetBookmark(int index) const {
   return bookmarks_[static_cast<std::size_t>(index)];
 }
 
-void TCustomQDHexEditor::SetBookmark(int index, std::int32_t pos, bool inCharField) {
+void TCustomQDHexEditor::SetBookmark(int index, std::int64_t pos, bool inCharField) {
   if (index < 0 || index >= kBookmarkCount) throw EQDHexEditor(msg::kInvalidBookmarkIndex);
   Bookmark& b = bookmarks_[static_cast<std::size_t>(index)];
   if (b.pos == pos && b.inCharField == inCharField) {
@@ -334,16 +327,16 @@ void TCustomQDHexEditor::GotoBookmark(int index) {
   SetCaretPosition(b.pos, b.inCharField);
 }
 
-void TCustomQDHexEditor::AdjustBookmarks(std::int32_t from, std::int32_t delta) {
+void TCustomQDHexEditor::AdjustBookmarks(std::int64_t from, std::int64_t delta) {
   AdjustBookmarksWithin(from, delta, DataSize());
 }
 
-void TCustomQDHexEditor::AdjustBookmarksWithin(std::int32_t from, std::int32_t delta, std::int64_t limit) {
+void TCustomQDHexEditor::AdjustBookmarksWithin(std::int64_t from, std::int64_t delta, std::int64_t limit) {
   bool moved = false;
   for (Bookmark& b : bookmarks_) {
     if (b.pos < 0 || b.pos < from) continue;
     const std::int64_t now = std::int64_t{b.pos} + delta;
-    b.pos = now < 0 || now > limit ? -1 : static_cast<std::int32_t>(now);
+    b.pos = now < 0 || now > limit ? -1 : static_cast<std::int64_t>(now);
     if (b.pos < 0) b.inCharField = false;
     moved = true;
   }

@@ -5,7 +5,7 @@
 
 namespace hexed {
 
-void TCustomQDHexEditor::ChangeByte(std::int32_t pos, std::uint8_t oldByte, std::uint8_t newByte,
+void TCustomQDHexEditor::ChangeByte(std::int64_t pos, std::uint8_t oldByte, std::uint8_t newByte,
                                     std::string_view description) {
   if (oldByte == newByte) return;
   RecordUndo(UndoKind::kChangeBytes, pos, description, 0, 1);
@@ -15,7 +15,7 @@ void TCustomQDHexEditor::ChangeByte(std::int32_t pos, std::uint8_t oldByte, std:
   FireChange();
 }
 
-void TCustomQDHexEditor::ChangeWord(std::int32_t pos, std::uint16_t oldWord, std::uint16_t newWord,
+void TCustomQDHexEditor::ChangeWord(std::int64_t pos, std::uint16_t oldWord, std::uint16_t newWord,
                                     std::string_view description) {
   if (oldWord == newWord) return;
   RecordUndo(UndoKind::kChangeBytes, pos, description, 0, 2);
@@ -30,7 +30,7 @@ void TCustomQDHexEditor::ChangeWord(std::int32_t pos, std::uint16_t oldWord, std
   FireChange();
 }
 
-void TCustomQDHexEditor::InsertBuffer(const void* data, std::int32_t n, std::int32_t pos, bool moveCaret,
+void TCustomQDHexEditor::InsertBuffer(const void* data, std::int64_t n, std::int64_t pos, bool moveCaret,
                                       std::string_view description) {
   if (n <= 0) return;
   const bool charField = CaretInCharField();
@@ -44,11 +44,11 @@ void TCustomQDHexEditor::InsertBuffer(const void* data, std::int32_t n, std::int
   FireChange();
 }
 
-void TCustomQDHexEditor::AppendBuffer(const void* data, std::int32_t n, bool moveCaret,
+void TCustomQDHexEditor::AppendBuffer(const void* data, std::int64_t n, bool moveCaret,
                                       std::string_view description) {
   if (data == nullptr || n <= 0) return;
   const bool charField = CaretInCharField();
-  const std::int32_t old = DataSize();
+  const std::int64_t old = DataSize();
   RecordUndo(UndoKind::kAppendBuffer, old, description, 0, n);
   AppendBytes(data, n);
   marks_.CutFrom(old);
@@ -59,7 +59,7 @@ void TCustomQDHexEditor::AppendBuffer(const void* data, std::int32_t n, bool mov
   FireChange();
 }
 
-void TCustomQDHexEditor::ReplaceSelection(const void* data, std::int32_t n, bool moveCaret,
+void TCustomQDHexEditor::ReplaceSelection(const void* data, std::int64_t n, bool moveCaret,
                                           std::string_view description) {
   if (SelCount() == 0) {
     InsertBuffer(data, n, CaretPosition(), moveCaret, description);
@@ -73,8 +73,8 @@ void TCustomQDHexEditor::ReplaceSelection(const void* data, std::int32_t n, bool
       if (n < SelCount()) selEnd_ = selStart_ + n - 1;
     }
     const bool charField = CaretInCharField();
-    const std::int32_t start = selStart_;
-    const std::int32_t replaced = SelCount();
+    const std::int64_t start = selStart_;
+    const std::int64_t replaced = SelCount();
     RecordUndo(UndoKind::kReplace, start, description, replaced, n);
     DeleteBytes(start, start + replaced);
     InsertBytes(data, n, start);
@@ -90,8 +90,8 @@ void TCustomQDHexEditor::ReplaceSelection(const void* data, std::int32_t n, bool
 }
 
 void TCustomQDHexEditor::DeleteSelection(std::string_view description) {
-  std::int32_t from = CaretPosition();
-  std::int32_t n = 1;
+  std::int64_t from = CaretPosition();
+  std::int64_t n = 1;
   if (SelCount() > 0) {
     from = selStart_;
     n = SelCount();
@@ -108,12 +108,12 @@ void TCustomQDHexEditor::DeleteSelection(std::string_view description) {
 }
 
 void TCustomQDHexEditor::DeleteUnit(bool backward) {
-  const std::int32_t size = DataSize();
+  const std::int64_t size = DataSize();
   const bool charField = CaretInCharField();
   if (!backward) {
-    const std::int32_t a = UnitFloor(CaretPosition());
+    const std::int64_t a = UnitFloor(CaretPosition());
     if (a >= size) return;
-    const std::int32_t n = std::min(bytesPerUnit_, size - a);
+    const std::int64_t n = std::min<std::int64_t>(bytesPerUnit_, size - a);
     RecordUndo(UndoKind::kRemoveData, a, {}, 0, n);
     DeleteBytes(a, a + n);
     marks_.CutFrom(a);
@@ -121,10 +121,10 @@ void TCustomQDHexEditor::DeleteUnit(bool backward) {
     FireChange();
     return;
   }
-  const std::int32_t pos = std::min(CaretPosition(), size);
+  const std::int64_t pos = std::min(CaretPosition(), size);
   const bool atAppend = pos >= size;
-  std::int32_t from = 0;
-  std::int32_t to = 0;
+  std::int64_t from = 0;
+  std::int64_t to = 0;
   if (atAppend && size % bytesPerUnit_ != 0) {
     from = size - 1;
     to = size;
@@ -146,7 +146,7 @@ void TCustomQDHexEditor::DeleteUnit(bool backward) {
   FireChange();
 }
 
-void TCustomQDHexEditor::PasteBytes(const void* data, std::int32_t n, std::string_view description) {
+void TCustomQDHexEditor::PasteBytes(const void* data, std::int64_t n, std::string_view description) {
   n -= n % bytesPerUnit_;
   if (data == nullptr || n <= 0) return;
   // The caret and selection set up here stay only when the paste goes in.
@@ -155,7 +155,7 @@ void TCustomQDHexEditor::PasteBytes(const void* data, std::int32_t n, std::strin
       const bool charField = CaretInCharField();
       SetCaretPosition(UnitFloor(CaretPosition()), charField);
       if (noSizeChange_ && CaretPosition() < DataSize()) {
-        const std::int32_t from = CaretPosition();
+        const std::int64_t from = CaretPosition();
         SetSelectionRaw(from, LastOverwritten(from, n), from);
         NotifySelectionChanged();
       }
@@ -164,8 +164,8 @@ void TCustomQDHexEditor::PasteBytes(const void* data, std::int32_t n, std::strin
   });
 }
 
-std::int32_t TCustomQDHexEditor::LastOverwritten(std::int32_t from, std::int64_t n) const {
-  return static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{from} + n - 1, DataSize() - 1));
+std::int64_t TCustomQDHexEditor::LastOverwritten(std::int64_t from, std::int64_t n) const {
+  return std::min<std::int64_t>(SaturatingAdd(from, n) - 1, DataSize() - 1);
 }
 
 }  // namespace hexed

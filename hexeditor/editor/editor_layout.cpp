@@ -141,11 +141,11 @@ void TCustomQDHexEditor::ApplyBytesPerRow(int v) {
   if (v == bytesPerRow_) return;
   const bool charField = CaretInCharField();
   const bool second = CaretOnSecondNibble();
-  std::int32_t pos = CaretPosition();
+  std::int64_t pos = CaretPosition();
   bytesPerRow_ = v;
   SyncOffsetUnit();
   UpdateRuler();
-  pos = std::clamp(pos, 0, std::max(LastCaretPosition(), 0));
+  pos = std::clamp<std::int64_t>(pos, 0, std::max<std::int64_t>(LastCaretPosition(), 0));
   Cell cell = PositionToCell(pos, bytesPerRow_, unicodeChars_, charField);
   if (second && pos < DataSize()) ++cell.col;
   caret_ = cell;
@@ -248,7 +248,7 @@ void TCustomQDHexEditor::SetUnicodeChars(bool on) {
   }
   const bool charField = CaretInCharField();
   const bool second = CaretOnSecondNibble();
-  const std::int32_t pos = CaretPosition();
+  const std::int64_t pos = CaretPosition();
   unicodeChars_ = on;
   if (on) translation_ = tkAsIs;
   bytesPerUnit_ = on ? 2 : 1;
@@ -601,8 +601,8 @@ void TCustomQDHexEditor::FillDataCell(CellView& v, int col, int row, bool focuse
     v.textColor = Resolve(((col - 2) / (2 * bytesPerColumn_)) % 2 == 0 ? colors_.OddColumn : colors_.EvenColumn);
   }
 
-  const std::int32_t p = CellToPosition(col, row, bpr, unicodeChars_).pos;
-  const std::int32_t size = DataSize();
+  const std::int64_t p = CellToPosition(col, row, bpr, unicodeChars_).pos;
+  const std::int64_t size = DataSize();
   if (p >= size) return;
   v.hasChar = true;
   const std::uint8_t b = GetByte(p);

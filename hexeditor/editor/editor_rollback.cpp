@@ -43,8 +43,7 @@ void TCustomQDHexEditor::ChangeAtomically(const std::function<void()>& steps) {
 
 void TCustomQDHexEditor::RollBack(StateRestore& saved) {
   // Each record holds what its step replaced: reverting them newest first
-  // gives the buffer back. Growing back to an earlier size needs no memory:
-  // the block never shrinks its capacity.
+  // gives the buffer back.
   while (static_cast<std::size_t>(undo_.Size()) > saved.undoSize) {
     const auto at = undo_.NewestOffset();
     if (!at || *at < saved.undoSize) break;

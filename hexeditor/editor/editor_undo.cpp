@@ -1,6 +1,7 @@
 // Recording changes, undo and the one redo step.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "hexeditor/editor/custom_hex_editor.h"
 #include "hexeditor/errors.h"
@@ -9,7 +10,9 @@
 namespace hexed {
 
 using undo::GetInt32;
+using undo::GetInt64;
 using undo::PutInt32;
+using undo::PutInt64;
 using undo::RecordHead;
 
 namespace {
@@ -32,6 +35,7 @@ bool IsSizeChange(UndoKind kind) {
 
 // Bytes of the record data that a kind keeps, given the record's counts.
 std::int64_t SavedDataLength(UndoKind kind, const RecordHead& h) {
+  if (h.flags & undo::kFlagHeldPieces) return 8;
   switch (kind) {
     case UndoKind::kChangeBytes:
     case UndoKind::kRemoveData:
@@ -46,7 +50,7 @@ std::int64_t SavedDataLength(UndoKind kind, const RecordHead& h) {
 
 }  // namespace
 
-bool TCustomQDHexEditor::CanRecordUndo(UndoKind kind, std::int32_t count, std::int32_t replacedCount) const {
+bool TCustomQDHexEditor::CanRecordUndo(UndoKind kind, std::int64_t count, std::int64_t replacedCount) const {
   if (noSizeChange_) {
     if (IsSizeChange(kind)) return false;
     if (kind == UndoKind::kReplace && count != replacedCount) return false;
@@ -77,16 +81,16 @@ std::int32_t TCustomQDHexEditor::StateFlags() const {
   return flags;
 }
 
-std::int64_t TCustomQDHexEditor::CheckedDataLength(UndoKind kind, std::int32_t pos, std::int32_t replacedCount,
-                                                   std::int32_t count) const {
+std::int64_t TCustomQDHexEditor::CheckedDataLength(UndoKind kind, std::int64_t pos, std::int64_t replacedCount,
+                                                   std::int64_t count) const {
   if (count < 0 || replacedCount < 0) throw EQDHexEditor(msg::kDataBounds);
   switch (kind) {
     case UndoKind::kChangeBytes:
     case UndoKind::kRemoveData:
-    case UndoKind::kConvert: data_.Ptr(pos, count); return count;
-    case UndoKind::kReplace: data_.Ptr(pos, replacedCount); return replacedCount;
+    case UndoKind::kConvert: data_.CheckRange(pos, count); return count;
+    case UndoKind::kReplace: data_.CheckRange(pos, replacedCount); return replacedCount;
     case UndoKind::kInsertNibble:
-    case UndoKind::kDeleteNibble: data_.Ptr(pos, 1); return 1;
+    case UndoKind::kDeleteNibble: data_.CheckRange(pos, 1); return 1;
     case UndoKind::kInsertBuffer:
       if (pos < 0 || pos > DataSize()) throw EQDHexEditor(msg::kDataBounds);
       return 0;
@@ -95,19 +99,19 @@ std::int64_t TCustomQDHexEditor::CheckedDataLength(UndoKind kind, std::int32_t p
   }
 }
 
-std::int64_t TCustomQDHexEditor::SizeAfter(UndoKind kind, std::int32_t replacedCount, std::int32_t count) const {
+std::int64_t TCustomQDHexEditor::SizeAfter(UndoKind kind, std::int64_t replacedCount, std::int64_t count) const {
   const std::int64_t size = DataSize();
   switch (kind) {
     case UndoKind::kInsertBuffer:
-    case UndoKind::kAppendBuffer: return size + count;
-    case UndoKind::kReplace: return size + count - replacedCount;
+    case UndoKind::kAppendBuffer: return SaturatingAdd(size, count);
+    case UndoKind::kReplace: return SaturatingAdd(size - replacedCount, count);
     case UndoKind::kInsertNibble: return size + 1;
     default: return size;
   }
 }
 
-void TCustomQDHexEditor::RecordUndo(UndoKind kind, std::int32_t pos, std::string_view description,
-                                    std::int32_t replacedCount, std::int32_t count) {
+void TCustomQDHexEditor::RecordUndo(UndoKind kind, std::int64_t pos, std::string_view description,
+                                    std::int64_t replacedCount, std::int64_t count) {
   if (kind == UndoKind::kNone || !CanRecordUndo(kind, count, replacedCount)) {
     throw EQDHexEditor(msg::kCannotUpdateUndo);
   }
@@ -133,15 +137,21 @@ void TCustomQDHexEditor::RecordUndo(UndoKind kind, std::int32_t pos, std::string
   modified_ = true;
 }
 
-void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::string_view description,
-                                      std::int32_t replacedCount, std::int32_t count, std::int64_t dataLength) {
-  const std::int32_t size = DataSize();
+void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int64_t pos, std::string_view description,
+                                      std::int64_t replacedCount, std::int64_t count, std::int64_t dataLength) {
+  const std::int64_t size = DataSize();
   const std::string_view text = description.empty() ? undo::DefaultDescription(kind) : description;
 
   const bool group = kind == UndoKind::kMultipleModification;
   const bool storeDescription = !description.empty() && !group;
   const std::size_t groupText = group ? Utf8Cut(text, kMaxGroupText) : 0;
   if (group) dataLength = 1 + static_cast<std::int64_t>(groupText);
+  // Large removals keep the removed pieces, not a copy of their bytes.
+  std::optional<PieceList> held;
+  if ((kind == UndoKind::kRemoveData || kind == UndoKind::kReplace) && dataLength >= undo::kHeldPiecesFrom) {
+    held = data_.Pieces().Copy(pos, dataLength);
+    dataLength = 8;
+  }
   const std::size_t dataArea = static_cast<std::size_t>(std::max<std::int64_t>(dataLength, 1));
 
   RecordHead h;
@@ -153,9 +163,9 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
   h.count2 = kind == UndoKind::kReplace ? replacedCount : 0;
   h.translation = translation_;
   h.bytesPerUnit = bytesPerUnit_;
-  std::int32_t selStart = selStart_;
-  std::int32_t selEnd = selEnd_;
-  std::int32_t selAnchor = selAnchor_;
+  std::int64_t selStart = selStart_;
+  std::int64_t selEnd = selEnd_;
+  std::int64_t selAnchor = selAnchor_;
 
   // The record goes in whole or not at all: everything that may fail for
   // want of memory (the description text, room in the stream for the whole
@@ -163,10 +173,15 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
   // record, the oldest records over the budget) goes only once it is in.
   std::string current(group ? text.substr(0, groupText) : text);
   const std::size_t trailer = (storeDescription ? description.size() + 4 : 0) +
-                              ((h.flags & undo::kFlagSelection) ? 12 : 0) + 4;
+                              ((h.flags & undo::kFlagSelection) ? undo::kSelectionSize : 0) + 4;
   const std::size_t recordSize = static_cast<std::size_t>(undo::kHeadSize) + dataArea + trailer;
   if (recordSize > static_cast<std::size_t>(INT32_MAX)) throw OutOfMemoryError(msg::kOutOfMemory);
   undo_.Reserve(recordSize);
+  std::uint64_t heldId = 0;
+  if (held) {
+    heldId = undo_.Hold(std::move(*held));
+    h.flags |= undo::kFlagHeldPieces;
+  }
 
   const std::size_t at = undo_.Grow(static_cast<std::size_t>(undo::kHeadSize) + dataArea);
   std::uint8_t* data = undo_.At(at + undo::kHeadSize);
@@ -177,8 +192,20 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
       if (count == 2 && HasChangeMark(pos + 1)) h.flags |= undo::kFlagMarkAfterPos;
       break;
     case UndoKind::kRemoveData:
-    case UndoKind::kConvert: data_.Read(data, pos, count); break;
-    case UndoKind::kReplace: data_.Read(data, pos, replacedCount); break;
+    case UndoKind::kConvert:
+      if (heldId != 0) {
+        PutInt64(data, static_cast<std::int64_t>(heldId));
+      } else {
+        data_.Read(data, pos, count);
+      }
+      break;
+    case UndoKind::kReplace:
+      if (heldId != 0) {
+        PutInt64(data, static_cast<std::int64_t>(heldId));
+      } else {
+        data_.Read(data, pos, replacedCount);
+      }
+      break;
     case UndoKind::kInsertNibble:
     case UndoKind::kDeleteNibble:
       data_.Read(data, pos, 1);
@@ -188,8 +215,7 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
       h.caret = pos;
       selStart = pos;
       // A count running past the largest position ends the selection there.
-      selEnd = count > 0 ? static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{pos} + count - 1, INT32_MAX))
-                         : -1;
+      selEnd = count > 0 ? pos + std::min<std::int64_t>(count, INT64_MAX - pos) - 1 : -1;
       selAnchor = pos;
       break;
     case UndoKind::kMultipleModification:
@@ -206,11 +232,11 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int32_t pos, std::stri
     undo_.Append(len, 4);
   }
   if (h.flags & undo::kFlagSelection) {
-    std::uint8_t sel[12];
-    PutInt32(sel, selStart);
-    PutInt32(sel + 4, selEnd);
-    PutInt32(sel + 8, selAnchor);
-    undo_.Append(sel, 12);
+    std::uint8_t sel[undo::kSelectionSize];
+    PutInt64(sel, selStart);
+    PutInt64(sel + 8, selEnd);
+    PutInt64(sel + 16, selAnchor);
+    undo_.Append(sel, sizeof sel);
   }
   undo_.Grow(4);
   h.size = static_cast<std::int32_t>(recordSize);
@@ -226,6 +252,7 @@ void TCustomQDHexEditor::SettleUndo(std::size_t newestRecordSize) {
   undo_.DiscardRedo();
   undo_.DiscardLastUndone();
   undo_.DropOldestOverBudget(maxUndo_, newestRecordSize);
+  undo_.ReleaseUnreferenced();
 }
 
 void TCustomQDHexEditor::GroupUndo(std::int32_t count, std::string_view description) {
@@ -235,7 +262,7 @@ void TCustomQDHexEditor::GroupUndo(std::int32_t count, std::string_view descript
 std::string TCustomQDHexEditor::RecordDescription(const std::vector<std::uint8_t>& record,
                                                   const RecordHead& h) const {
   const UndoKind kind = undo::KindOf(h.flags);
-  const std::size_t end = record.size() - 4 - ((h.flags & undo::kFlagSelection) ? 12 : 0);
+  const std::size_t end = record.size() - 4 - ((h.flags & undo::kFlagSelection) ? undo::kSelectionSize : 0);
   if ((h.flags & undo::kFlagDescription) && end >= undo::kHeadSize + 5) {
     const auto len = static_cast<std::size_t>(std::max(GetInt32(record.data() + end - 4), 0));
     if (len <= end - 4 - undo::kHeadSize) {
@@ -265,8 +292,8 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
   h.pos = undoHead.pos;
   h.count = undoHead.count;
   h.count2 = undoHead.count2;
-  std::int32_t from = undoHead.pos;
-  std::int32_t n = 0;
+  std::int64_t from = undoHead.pos;
+  std::int64_t n = 0;
   switch (kind) {
     case UndoKind::kChangeBytes:
     case UndoKind::kInsertBuffer:
@@ -285,8 +312,8 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
       break;
     default: break;
   }
-  const std::uint8_t* source = data_.Ptr(from, n);
-  const std::size_t dataArea = static_cast<std::size_t>(std::max(n, 1));
+  data_.CheckRange(from, n);
+  const std::size_t dataArea = static_cast<std::size_t>(std::max<std::int64_t>(n, 1));
   h.size = static_cast<std::int32_t>(undo::kHeadSize + dataArea);
   h.flags = undo::KindBit(kind) | StateFlags();
   if (kind == UndoKind::kChangeBytes) {
@@ -297,32 +324,39 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
   h.translation = translation_;
   h.bytesPerUnit = bytesPerUnit_;
 
-  std::vector<std::uint8_t> block(static_cast<std::size_t>(h.size) + kBookmarkBytes + 12, 0);
+  std::vector<std::uint8_t> block(static_cast<std::size_t>(h.size) + kRedoTrailerSize, 0);
   undo::WriteHead(block.data(), h);
-  if (n > 0) std::memcpy(block.data() + undo::kHeadSize, source, static_cast<std::size_t>(n));
+  data_.Read(block.data() + undo::kHeadSize, from, n);
   std::uint8_t* marks = block.data() + h.size;
   for (const Bookmark& b : bookmarks_) {
-    PutInt32(marks, b.pos);
-    marks[4] = b.inCharField ? 1 : 0;
-    marks += 6;
+    PutInt64(marks, b.pos);
+    marks[8] = b.inCharField ? 1 : 0;
+    marks += kBookmarkRecordSize;
   }
-  PutInt32(marks, selStart_);
-  PutInt32(marks + 4, selEnd_);
-  PutInt32(marks + 8, selAnchor_);
+  PutInt64(marks, selStart_);
+  PutInt64(marks + 8, selEnd_);
+  PutInt64(marks + 16, selAnchor_);
   undo_.SetRedo(std::move(block));
 }
 
-void TCustomQDHexEditor::RemoveBytesRaw(std::int32_t from, std::int32_t to) {
-  const std::int32_t size = data_.Size();
-  data_.Ptr(from, to - from);
-  data_.Move(to, from, size - to);
-  data_.SetSize(size - (to - from));
+void TCustomQDHexEditor::RemoveBytesRaw(std::int64_t from, std::int64_t to) {
+  data_.Erase(from, to - from);
+  LayoutChanged();
+}
+
+void TCustomQDHexEditor::PutBackRemoved(const std::uint8_t* saved, std::int32_t flags, std::int64_t pos,
+                                        std::int64_t n) {
+  if ((flags & undo::kFlagHeldPieces) == 0) {
+    InsertBytes(saved, n, pos);
+    return;
+  }
+  data_.Pieces().InsertPieces(pos, undo_.Held(static_cast<std::uint64_t>(GetInt64(saved))));
   LayoutChanged();
 }
 
 void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHead& h, UndoKind kind) {
   const std::uint8_t* saved = record + undo::kHeadSize;
-  const std::int32_t pos = h.pos;
+  const std::int64_t pos = h.pos;
   switch (kind) {
     case UndoKind::kChangeBytes:
       data_.Write(saved, pos, h.count);
@@ -330,7 +364,7 @@ void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHe
       if (h.count == 2) marks_.Set(pos + 1, (h.flags & undo::kFlagMarkAfterPos) != 0);
       break;
     case UndoKind::kRemoveData:
-      InsertBytes(saved, h.count, pos);
+      PutBackRemoved(saved, h.flags, pos, h.count);
       AdjustBookmarks(pos, h.count);
       marks_.CutFrom(pos);
       break;
@@ -341,7 +375,7 @@ void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHe
       break;
     case UndoKind::kReplace:
       RemoveBytesRaw(pos, pos + h.count);
-      InsertBytes(saved, h.count2, pos);
+      PutBackRemoved(saved, h.flags, pos, h.count2);
       AdjustBookmarksWithin(pos + h.count, h.count2 - h.count, DataSize());
       marks_.CutFrom(pos > 0 ? pos - 1 : 0);
       break;
@@ -378,9 +412,9 @@ void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHe
   }
 }
 
-void TCustomQDHexEditor::RestoreState(std::int32_t flags, std::int32_t caret, std::uint8_t translation,
-                                      std::int32_t bytesPerUnit, bool hasSelection, std::int32_t selStart,
-                                      std::int32_t selEnd, std::int32_t selAnchor) {
+void TCustomQDHexEditor::RestoreState(std::int32_t flags, std::int64_t caret, std::uint8_t translation,
+                                      std::int32_t bytesPerUnit, bool hasSelection, std::int64_t selStart,
+                                      std::int64_t selEnd, std::int64_t selAnchor) {
   unicodeChars_ = (flags & undo::kFlagUnicode) != 0;
   unicodeBigEndian_ = (flags & undo::kFlagBigEndian) != 0;
   if (translation < kTranslationKindCount) translation_ = static_cast<TQDHTranslationKind>(translation);
@@ -395,12 +429,12 @@ void TCustomQDHexEditor::RestoreState(std::int32_t flags, std::int32_t caret, st
   selectionMode_ = false;
   extensionAnchor_ = -1;
   SetSelectionRaw(-1, -1, -1);
-  std::int32_t pos = std::clamp(caret, 0, std::max(LastCaretPosition(), 0));
+  std::int64_t pos = std::clamp<std::int64_t>(caret, 0, std::max<std::int64_t>(LastCaretPosition(), 0));
   Cell cell = PositionToCell(pos, bytesPerRow_, unicodeChars_, charField);
   if ((flags & undo::kFlagSecondNibble) && !charField && pos == caret && pos < DataSize()) ++cell.col;
   if (hasSelection) {
     if (selEnd == -1) {
-      pos = std::clamp(selStart, 0, std::max(LastCaretPosition(), 0));
+      pos = std::clamp<std::int64_t>(selStart, 0, std::max<std::int64_t>(LastCaretPosition(), 0));
       cell = PositionToCell(pos, bytesPerRow_, unicodeChars_, charField);
     } else if (selStart >= 0 && selStart <= selEnd && selEnd < DataSize() && selAnchor >= 0) {
       SetSelectionRaw(selStart, selEnd, selAnchor);
@@ -424,7 +458,7 @@ void TCustomQDHexEditor::Undo() {
   if (kind == UndoKind::kMultipleModification) {
     undo_.DropNewest();
     RefreshStorageDescription();
-    for (std::int32_t i = 0; i < h.count && undo_.Count() > 0; ++i) Undo();
+    for (std::int64_t i = 0; i < h.count && undo_.Count() > 0; ++i) Undo();
     undo_.DiscardRedo();
     return;
   }
@@ -434,15 +468,15 @@ void TCustomQDHexEditor::Undo() {
     return;
   }
 
-  std::int32_t selStart = -1;
-  std::int32_t selEnd = -1;
-  std::int32_t selAnchor = -1;
+  std::int64_t selStart = -1;
+  std::int64_t selEnd = -1;
+  std::int64_t selAnchor = -1;
   const bool hasSelection = (h.flags & undo::kFlagSelection) != 0;
   if (hasSelection) {
-    const std::uint8_t* sel = record.data() + record.size() - 16;
-    selStart = GetInt32(sel);
-    selEnd = GetInt32(sel + 4);
-    selAnchor = GetInt32(sel + 8);
+    const std::uint8_t* sel = record.data() + record.size() - 4 - undo::kSelectionSize;
+    selStart = GetInt64(sel);
+    selEnd = GetInt64(sel + 8);
+    selAnchor = GetInt64(sel + 16);
   }
   std::string description = RecordDescription(record, h);
 
@@ -452,6 +486,7 @@ void TCustomQDHexEditor::Undo() {
 
   undo_.DropNewest();
   undo_.SetLastUndone(std::move(record), std::move(description));
+  undo_.ReleaseUnreferenced();
   RefreshStorageDescription();
   if (undo_.Size() < undo::kMinRecordHead) undo_.EmptyStream();
   Host().Invalidate();
@@ -461,12 +496,12 @@ void TCustomQDHexEditor::Undo() {
 void TCustomQDHexEditor::Redo() {
   if (!undo_.HasRedo()) return;
   const std::vector<std::uint8_t> block = undo_.TakeRedo();
-  if (block.size() < static_cast<std::size_t>(undo::kHeadSize) + 1 + kBookmarkBytes + 12) return;
+  if (block.size() < static_cast<std::size_t>(undo::kHeadSize) + 1 + kRedoTrailerSize) return;
   const RecordHead h = undo::ReadHead(block.data());
-  if (h.size < undo::kHeadSize + 1 || static_cast<std::size_t>(h.size) + kBookmarkBytes + 12 != block.size()) return;
+  if (h.size < undo::kHeadSize + 1 || static_cast<std::size_t>(h.size) + kRedoTrailerSize != block.size()) return;
   const UndoKind kind = undo::KindOf(h.flags);
   const std::uint8_t* data = block.data() + undo::kHeadSize;
-  const std::int32_t pos = h.pos;
+  const std::int64_t pos = h.pos;
 
   // The undo before this redo already dropped the marks from pos on.
   switch (kind) {
@@ -494,13 +529,13 @@ void TCustomQDHexEditor::Redo() {
 
   const std::uint8_t* saved = block.data() + h.size;
   for (Bookmark& b : bookmarks_) {
-    b.pos = GetInt32(saved);
-    b.inCharField = saved[4] != 0;
-    saved += 6;
+    b.pos = GetInt64(saved);
+    b.inCharField = saved[8] != 0;
+    saved += kBookmarkRecordSize;
   }
-  const std::int32_t selStart = GetInt32(saved);
-  const std::int32_t selEnd = GetInt32(saved + 4);
-  const std::int32_t selAnchor = GetInt32(saved + 8);
+  const std::int64_t selStart = GetInt64(saved);
+  const std::int64_t selEnd = GetInt64(saved + 8);
+  const std::int64_t selAnchor = GetInt64(saved + 16);
   RestoreState(h.flags, h.caret, h.translation, h.bytesPerUnit, selAnchor >= 0, selStart, selEnd, selAnchor);
   if (kind == UndoKind::kChangeBytes) {
     marks_.Set(pos, (h.flags & undo::kFlagMarkAtPos) != 0);

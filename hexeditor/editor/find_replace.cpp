@@ -47,7 +47,7 @@ std::vector<std::uint8_t> ReplacementBytes(std::string_view text, TextKind kind)
 }
 
 void EditorSource::Read(std::int64_t offset, std::uint8_t* buffer, std::size_t size) {
-  editor_.ReadBytes(buffer, static_cast<std::int32_t>(offset), static_cast<std::int32_t>(size));
+  editor_.ReadBytes(buffer, static_cast<std::int64_t>(offset), static_cast<std::int64_t>(size));
 }
 
 std::int64_t SearchStart(const TCustomQDHexEditor& editor, bool backward) {
@@ -56,9 +56,9 @@ std::int64_t SearchStart(const TCustomQDHexEditor& editor, bool backward) {
 }
 
 void SelectMatch(TCustomQDHexEditor& editor, std::int64_t position, std::size_t length) {
-  const auto pos = static_cast<std::int32_t>(position);
+  const auto pos = static_cast<std::int64_t>(position);
   editor.SetCaretPosition(pos, editor.CaretInCharField());
-  editor.SetSelection(pos, pos + static_cast<std::int32_t>(length) - 1);
+  editor.SetSelection(pos, pos + static_cast<std::int64_t>(length) - 1);
   editor.ScrollCaretIntoView();
 }
 
@@ -82,7 +82,7 @@ void ReplaceSelectedMatch(TCustomQDHexEditor& editor, const std::vector<std::uin
   if (replacement.empty()) {
     editor.DeleteSelection(kReplaceDescription);
   } else {
-    editor.ReplaceSelection(replacement.data(), static_cast<std::int32_t>(replacement.size()), true,
+    editor.ReplaceSelection(replacement.data(), static_cast<std::int64_t>(replacement.size()), true,
                             kReplaceDescription);
   }
 }
@@ -93,7 +93,7 @@ void ReplaceAll(TCustomQDHexEditor& editor, const std::vector<std::int64_t>& pos
   const std::int64_t first = positions.front();
   const std::int64_t end = positions.back() + static_cast<std::int64_t>(patternSize);
   std::vector<std::uint8_t> old(static_cast<std::size_t>(end - first));
-  editor.ReadBytes(old.data(), static_cast<std::int32_t>(first), static_cast<std::int32_t>(old.size()));
+  editor.ReadBytes(old.data(), static_cast<std::int64_t>(first), static_cast<std::int64_t>(old.size()));
   std::vector<std::uint8_t> written;
   written.reserve(old.size() - positions.size() * patternSize + positions.size() * replacement.size());
   std::int64_t at = first;
@@ -102,11 +102,11 @@ void ReplaceAll(TCustomQDHexEditor& editor, const std::vector<std::int64_t>& pos
     written.insert(written.end(), replacement.begin(), replacement.end());
     at = pos + static_cast<std::int64_t>(patternSize);
   }
-  editor.SetSelection(static_cast<std::int32_t>(first), static_cast<std::int32_t>(end - 1));
+  editor.SetSelection(static_cast<std::int64_t>(first), static_cast<std::int64_t>(end - 1));
   if (written.empty()) {
     editor.DeleteSelection(kReplaceAllDescription);
   } else {
-    editor.ReplaceSelection(written.data(), static_cast<std::int32_t>(written.size()), true, kReplaceAllDescription);
+    editor.ReplaceSelection(written.data(), static_cast<std::int64_t>(written.size()), true, kReplaceAllDescription);
   }
 }
 

@@ -51,9 +51,8 @@ void TQDHexEditorEx::CheckOverwrite() {
   TCustomQDHexEditor::CheckOverwrite();
   std::error_code ec;
   if (!createBackup_ || !Modified() || !fs::exists(FileName(), ec)) return;
-  const fs::path backup = BackupName();
-  fs::rename(FileName(), backup, ec);
-  if (ec) throw EQDHexEditor(FormatText(msg::kCannotCreateBackup, {PathText(backup), ec.message()}));
+  // The save moves the old file there once the new one is complete.
+  SetSaveBackup(BackupName());
 }
 
 }  // namespace hexed

@@ -65,14 +65,14 @@ bool TCustomQDHexEditor::MoveKey(int key, ShiftState shift) {
       FocusCell(charField ? FirstCharColumn(bytesPerRow_) : 2, ctrl ? 2 : row, shift);
       return true;
     case key::kEnd: {
-      const std::int32_t last = LastCaretPosition();
+      const std::int64_t last = LastCaretPosition();
       if (last < 0) return true;
       if (ctrl) {
         const Cell c = PositionToCell(last, bytesPerRow_, unicodeChars_, charField);
         FocusCell(c.col, c.row, shift);
       } else {
         const std::int64_t rowLast = static_cast<std::int64_t>(row - 2) * bytesPerRow_ + bytesPerRow_ - 1;
-        Cell c = PositionToCell(static_cast<std::int32_t>(std::min<std::int64_t>(rowLast, last)), bytesPerRow_,
+        Cell c = PositionToCell(static_cast<std::int64_t>(std::min<std::int64_t>(rowLast, last)), bytesPerRow_,
                                 unicodeChars_, charField);
         if (!charField) ++c.col;
         FocusCell(c.col, c.row, shift);
@@ -205,7 +205,7 @@ std::optional<std::string> TCustomQDHexEditor::TypedBytes(char16_t ch) const {
 
 void TCustomQDHexEditor::TypeInCharField(char16_t ch) {
   std::uint16_t value = ch;
-  std::int32_t n = bytesPerUnit_;
+  std::int64_t n = bytesPerUnit_;
   bool pair = false;
   if (!unicodeChars_) {
     const std::optional<std::string> typed = TypedBytes(ch);
@@ -231,7 +231,7 @@ void TCustomQDHexEditor::TypeInCharField(char16_t ch) {
     unit[0] = static_cast<std::uint8_t>(value);
     if (unit.size() > 1) unit[1] = static_cast<std::uint8_t>(value >> 8);
   }
-  const std::int32_t pos = CaretPosition();
+  const std::int64_t pos = CaretPosition();
   if (InsertMode()) {
     if (SelCount() == 0) {
       if (pos == DataSize()) {
@@ -259,7 +259,7 @@ void TCustomQDHexEditor::TypeInCharField(char16_t ch) {
 
 void TCustomQDHexEditor::TypeInHexField(int digit) {
   if (!InsertMode()) ClearSelection();
-  const std::int32_t pos = CaretPosition();
+  const std::int64_t pos = CaretPosition();
   const bool hasSelection = SelCount() > 0;
   const std::uint8_t old = pos < DataSize() ? GetByte(pos) : 0;
   const int swapped = swapNibbles_ ? 1 : 0;

@@ -22,7 +22,7 @@ MouseCursor TCustomQDHexEditor::CursorAt(CellHit hit, ShiftState shift) const {
   if (hit.col < 2 || hit.row < 2) return MouseCursor::kArrow;
   const Cell c = AdjustHit(hit);
   if (c.col == SeparatorColumn(bytesPerRow_) || c.col >= ColCount()) return MouseCursor::kTextBeam;
-  const std::int32_t p = CellToPosition(c.col, c.row, bytesPerRow_, unicodeChars_).pos;
+  const std::int64_t p = CellToPosition(c.col, c.row, bytesPerRow_, unicodeChars_).pos;
   const bool selected = selAnchor_ >= 0 && p >= selStart_ && p <= selEnd_ && p < DataSize();
   return selected ? MouseCursor::kArrow : MouseCursor::kTextBeam;
 }
@@ -32,7 +32,7 @@ void TCustomQDHexEditor::MouseDown(MouseButton button, ShiftState shift, CellHit
   Cell c = AdjustHit(hit);
   if (c.col < 2 || c.row < 2 || c.col >= ColCount() || c.row >= RowCount()) return;
   if (c.col == SeparatorColumn(bytesPerRow_)) --c.col;
-  const std::int32_t p = CellToPosition(c.col, c.row, bytesPerRow_, unicodeChars_).pos;
+  const std::int64_t p = CellToPosition(c.col, c.row, bytesPerRow_, unicodeChars_).pos;
   if (doubleClick) {
     if (FocusCell(c.col, c.row, shift | kLeftButton) && p < DataSize()) SetSelection(p, p);
     selectionMode_ = false;

@@ -4,13 +4,13 @@
 
 namespace hexed {
 
-bool ChangeMarks::Get(std::int32_t pos) const {
+bool ChangeMarks::Get(std::int64_t pos) const {
   if (pos < 0) return false;
   const std::size_t w = static_cast<std::size_t>(pos) / 64;
   return w < words_.size() && ((words_[w] >> (pos % 64)) & 1U) != 0;
 }
 
-void ChangeMarks::Set(std::int32_t pos, bool on) {
+void ChangeMarks::Set(std::int64_t pos, bool on) {
   if (pos < 0) return;
   const std::size_t w = static_cast<std::size_t>(pos) / 64;
   const std::uint64_t bit = std::uint64_t{1} << (pos % 64);
@@ -22,7 +22,7 @@ void ChangeMarks::Set(std::int32_t pos, bool on) {
   }
 }
 
-void ChangeMarks::CutFrom(std::int32_t pos) {
+void ChangeMarks::CutFrom(std::int64_t pos) {
   if (pos <= 0) {
     words_.clear();
     return;

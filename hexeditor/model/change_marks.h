@@ -10,11 +10,11 @@ namespace hexed {
 class ChangeMarks {
  public:
   // True when the byte at pos carries a mark.
-  bool Get(std::int32_t pos) const;
+  bool Get(std::int64_t pos) const;
   // Sets or clears the mark of pos.
-  void Set(std::int32_t pos, bool on);
+  void Set(std::int64_t pos, bool on);
   // Drops every mark at pos and beyond.
-  void CutFrom(std::int32_t pos);
+  void CutFrom(std::int64_t pos);
   // Drops every mark.
   void Clear();
   // True when any byte carries a mark.

@@ -1,8 +1,7 @@
 #include "hexeditor/model/data_buffer.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
+#include <vector>
 
 #include "hexeditor/errors.h"
 #include "hexeditor/messages.h"
@@ -12,71 +11,84 @@ namespace hexed {
 
 namespace {
 
-constexpr std::int64_t kGrowthStep = 8192;
+// Zeros are inserted from one shared block, so growing by gigabytes of
+// zeros costs no more memory than the pieces that point at it.
+constexpr std::size_t kZeroBlock = std::size_t{64} << 10;
 
-std::int64_t RoundUp(std::int64_t n) { return (n + kGrowthStep - 1) / kGrowthStep * kGrowthStep; }
+// n zero bytes as pieces that all point at one block of zeros.
+PieceList ZeroPieces(std::int64_t n) {
+  const std::vector<std::uint8_t> block(kZeroBlock, 0);
+  const auto full = static_cast<std::int64_t>(kZeroBlock);
+  PieceData zeros;
+  zeros.Insert(0, block.data(), full);
+  const PieceList whole = zeros.Copy(0, full);
+  PieceData run;
+  for (std::int64_t left = n; left > 0; left -= full) {
+    run.InsertPieces(run.Size(), left >= full ? whole : zeros.Copy(0, left));
+  }
+  return run.Copy(0, n);
+}
 
 }  // namespace
 
-TQDHMemoryStream::~TQDHMemoryStream() { std::free(data_); }
-
 std::int64_t TQDHMemoryStream::MaxSize() { return std::min(kMaxDataSize, TestAllocationLimits().dataBlock); }
 
-void TQDHMemoryStream::SetSize(std::int64_t newSize) {
-  Reserve(newSize);
-  size_ = static_cast<std::int32_t>(newSize);
-  if (position_ > size_) position_ = size_;
+void TQDHMemoryStream::Reserve(std::int64_t newSize) const {
+  if (newSize < 0 || newSize > MaxSize()) throw OutOfMemoryError(msg::kOutOfMemory);
 }
 
-void TQDHMemoryStream::Reserve(std::int64_t newSize) {
-  if (newSize < 0 || newSize > kMaxDataSize) throw OutOfMemoryError(msg::kOutOfMemory);
-  if (newSize > capacity_) {
-    if (newSize > MaxSize()) throw OutOfMemoryError(msg::kOutOfMemory);
-    // An empty block is sized exactly, so that loading a file costs its size
-    // once; a block that grows by edits gets some slack to limit reallocation.
-    std::int64_t want = size_ == 0 ? newSize : RoundUp(newSize + newSize / 16);
-    if (want > MaxSize()) want = newSize;
-    void* p = size_ == 0 ? std::malloc(static_cast<std::size_t>(want))
-                         : std::realloc(data_, static_cast<std::size_t>(want));
-    if (p == nullptr) throw OutOfMemoryError(msg::kOutOfMemory);
-    if (size_ == 0) std::free(data_);
-    data_ = static_cast<std::uint8_t*>(p);
-    capacity_ = want;
-  }
+void TQDHMemoryStream::CheckRange(std::int64_t pos, std::int64_t n) const {
+  if (pos < 0 || n < 0 || pos > Size() || n > Size() - pos) throw EQDHexEditor(msg::kDataBounds);
 }
 
-void TQDHMemoryStream::Clear() {
-  std::free(data_);
-  data_ = nullptr;
-  size_ = 0;
-  capacity_ = 0;
-  position_ = 0;
-}
-
-std::uint8_t* TQDHMemoryStream::Ptr(std::int64_t pos, std::int64_t len) {
-  if (pos < 0 || len < 0 || pos + len > size_) throw EQDHexEditor(msg::kDataBounds);
-  return data_ + pos;
-}
-
-const std::uint8_t* TQDHMemoryStream::Ptr(std::int64_t pos, std::int64_t len) const {
-  if (pos < 0 || len < 0 || pos + len > size_) throw EQDHexEditor(msg::kDataBounds);
-  return data_ + pos;
+std::uint8_t TQDHMemoryStream::At(std::int64_t pos) const {
+  std::uint8_t b = 0;
+  pieces_.Read(pos, &b, 1);
+  return b;
 }
 
 void TQDHMemoryStream::Read(void* dest, std::int64_t pos, std::int64_t n) const {
-  const std::uint8_t* p = Ptr(pos, n);
-  if (n > 0) std::memcpy(dest, p, static_cast<std::size_t>(n));
+  pieces_.Read(pos, static_cast<std::uint8_t*>(dest), n);
 }
 
 void TQDHMemoryStream::Write(const void* src, std::int64_t pos, std::int64_t n) {
-  std::uint8_t* p = Ptr(pos, n);
-  if (n > 0) std::memcpy(p, src, static_cast<std::size_t>(n));
+  pieces_.Overwrite(pos, static_cast<const std::uint8_t*>(src), n);
+}
+
+void TQDHMemoryStream::Insert(const void* src, std::int64_t pos, std::int64_t n) {
+  CheckRange(pos, 0);
+  if (n < 0) throw EQDHexEditor(msg::kDataBounds);
+  if (n > MaxSize() - Size()) throw OutOfMemoryError(msg::kOutOfMemory);
+  if (src != nullptr) {
+    pieces_.Insert(pos, static_cast<const std::uint8_t*>(src), n);
+    return;
+  }
+  if (n <= static_cast<std::int64_t>(kZeroBlock)) {
+    const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(n), 0);
+    pieces_.Insert(pos, zeros.data(), n);
+    return;
+  }
+  pieces_.InsertPieces(pos, ZeroPieces(n));
+}
+
+void TQDHMemoryStream::Erase(std::int64_t pos, std::int64_t n) { pieces_.Erase(pos, n); }
+
+void TQDHMemoryStream::SetSize(std::int64_t newSize) {
+  if (newSize < 0) throw EQDHexEditor(msg::kDataBounds);
+  if (newSize < Size()) {
+    Erase(newSize, Size() - newSize);
+  } else {
+    Insert(nullptr, Size(), newSize - Size());
+  }
 }
 
 void TQDHMemoryStream::Move(std::int64_t from, std::int64_t to, std::int64_t n) {
-  const std::uint8_t* src = Ptr(from, n);
-  std::uint8_t* dst = Ptr(to, n);
-  if (n > 0) std::memmove(dst, src, static_cast<std::size_t>(n));
+  CheckRange(from, n);
+  CheckRange(to, n);
+  if (from == to || n == 0) return;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
+  Read(bytes.data(), from, n);
+  Write(bytes.data(), to, n);
 }
 
 }  // namespace hexed

@@ -1,57 +1,55 @@
-// The editor's data: one contiguous, growable block of bytes.
+// The editor's data: the viewed file read where it is looked at, plus the
+// edits as pieces (see piece_data.h). Positions and sizes are 64-bit.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <utility>
+
+#include "hexeditor/model/piece_data.h"
 
 namespace hexed {
 
-// Largest size the buffer can hold: positions and sizes are signed 32-bit.
-inline constexpr std::int64_t kMaxDataSize = INT32_MAX;
+// Largest size the data can take.
+inline constexpr std::int64_t kMaxDataSize = INT64_MAX;
 
-// A growable memory block with a bounds-checked view of (position, length)
-// ranges. Every read, write and move of data bytes goes through `Ptr`.
+// Bounds-checked reads and edits of the data; every change happens whole or
+// not at all. Ranges out of bounds raise EQDHexEditor "Data position/length
+// out of data bounds"; growing past MaxSize raises OutOfMemoryError.
 class TQDHMemoryStream {
  public:
-  TQDHMemoryStream() = default;
-  ~TQDHMemoryStream();
-  TQDHMemoryStream(const TQDHMemoryStream&) = delete;
-  TQDHMemoryStream& operator=(const TQDHMemoryStream&) = delete;
-
-  // Number of bytes held.
-  std::int32_t Size() const { return size_; }
-  // Resizes, keeping the bytes below the new size; bytes added hold no set value.
-  // Throws OutOfMemoryError when the block cannot be had or is 2 GiB or more.
-  void SetSize(std::int64_t newSize);
-  // Makes room for newSize bytes without changing the size, so that a later
-  // SetSize up to newSize cannot fail; throws like SetSize.
-  void Reserve(std::int64_t newSize);
-  // The largest size the block can take (kMaxDataSize unless a test lowers it).
+  std::int64_t Size() const { return pieces_.Size(); }
+  // The largest size the data can take (kMaxDataSize unless a test lowers it).
   static std::int64_t MaxSize();
-  // Size 0 and the memory released.
-  void Clear();
+  // Throws like a growth to newSize would, changing nothing.
+  void Reserve(std::int64_t newSize) const;
 
-  // Address of [pos, pos + len); throws EQDHexEditor "Data position/length
-  // out of data bounds" unless 0 <= pos, 0 <= len and pos + len <= Size().
-  std::uint8_t* Ptr(std::int64_t pos, std::int64_t len);
-  const std::uint8_t* Ptr(std::int64_t pos, std::int64_t len) const;
+  // Shows a file as it is (reads only its size); throws platform::IoError.
+  void OpenFile(const std::filesystem::path& path) { pieces_.OpenFile(path); }
+  // Size 0, no file.
+  void Clear() { pieces_.Clear(); }
+  void Swap(TQDHMemoryStream& other) noexcept { std::swap(pieces_, other.pieces_); }
 
-  // Copies n bytes at pos into dest (bounds-checked).
+  void CheckRange(std::int64_t pos, std::int64_t n) const;
+  std::uint8_t At(std::int64_t pos) const;
   void Read(void* dest, std::int64_t pos, std::int64_t n) const;
-  // Copies n bytes from src to pos (bounds-checked).
+  // Overwrites n bytes at pos.
   void Write(const void* src, std::int64_t pos, std::int64_t n);
-  // Moves n bytes from `from` to `to`; the ranges may overlap (bounds-checked).
+  // Inserts n bytes at pos: src, or zeros when src is null.
+  void Insert(const void* src, std::int64_t pos, std::int64_t n);
+  void Erase(std::int64_t pos, std::int64_t n);
+  // Cuts to newSize or grows with zeros.
+  void SetSize(std::int64_t newSize);
+  // Moves n bytes from `from` to `to`; the ranges may overlap.
   void Move(std::int64_t from, std::int64_t to, std::int64_t n);
 
-  // Stream position used by whole-buffer writes.
-  std::int32_t Position() const { return position_; }
-  void SetPosition(std::int32_t pos) { position_ = pos; }
+  // The pieces underneath, for saving and for undo without copying bytes.
+  PieceData& Pieces() { return pieces_; }
+  const PieceData& Pieces() const { return pieces_; }
 
  private:
-  std::uint8_t* data_ = nullptr;
-  std::int32_t size_ = 0;
-  std::int64_t capacity_ = 0;
-  std::int32_t position_ = 0;
+  PieceData pieces_;
 };
 
 }  // namespace hexed

@@ -20,6 +20,7 @@ FileWindow::FileWindow(const std::filesystem::path& path)
     : path_(path), file_(path), size_(static_cast<std::int64_t>(file_.Size())), slots_(kBlockCount) {}
 
 void FileWindow::Read(std::int64_t offset, std::uint8_t* dest, std::size_t size) const {
+  const std::lock_guard<std::mutex> lock(mutex_);
   // Large reads (saving, finding) go straight to the caller's buffer; the
   // cache serves the small reads of painting and editing.
   if (size >= kBlockSize) {

@@ -1,13 +1,15 @@
 // The viewed file on disk, read where it is looked at: positioned reads
 // through a small cache of blocks, never the whole file. Opening reads only
 // the size, so a file of any size opens at once, in a 32-bit program too.
-// Reads fill the cache, so one window serves one thread at a time.
+// The cache is shared under a lock: a search thread may read while the
+// window paints.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,7 @@ class FileWindow final : public PieceSource {
   std::int64_t size_;
   mutable std::vector<Slot> slots_;
   mutable std::uint64_t clock_ = 0;
+  mutable std::mutex mutex_;  // guards the slots, the clock and the file position
 };
 
 }  // namespace hexed

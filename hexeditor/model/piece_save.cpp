@@ -38,6 +38,13 @@ std::filesystem::path AsideName(const std::filesystem::path& target) {
   return target.parent_path() / (target.filename().native() + std::filesystem::path(suffix).native());
 }
 
+// The system's reason at the end of a platform error ("... <path>: reason").
+std::string ReasonOf(const platform::IoError& e) {
+  const std::string text = e.what();
+  const std::size_t colon = text.rfind(": ");
+  return colon == std::string::npos ? text : text.substr(colon + 2);
+}
+
 [[noreturn]] void ThrowBackupError(const std::filesystem::path& backup, const std::string& why) {
   throw EQDHexEditor(FormatText(msg::kCannotCreateBackup, {PathText(backup), why}));
 }
@@ -51,7 +58,7 @@ std::filesystem::path MoveTargetAside(const std::filesystem::path& target, const
     try {
       moved = platform::RenameNoReplace(target, backup);
     } catch (const platform::IoError& e) {
-      ThrowBackupError(backup, e.what());
+      ThrowBackupError(backup, ReasonOf(e));
     }
     if (!moved) ThrowBackupError(backup, "the file exists");
     return backup;
@@ -74,10 +81,18 @@ void PutBack(const std::filesystem::path& aside, const std::filesystem::path& ta
 }
 
 // Puts the complete temporary file in the target's place. Windows cannot
-// replace a file that is open, even for reading, so the old file first
+// replace a file that is open, even for reading, so there the old file first
 // moves aside (or to the backup) and the new one takes the free name.
+// Elsewhere, without a backup, one rename replaces the target: there is no
+// moment without a file under its name.
 void PutInPlace(platform::StagedOutput& staged, const std::filesystem::path& target, const SaveOptions& options) {
   staged.Close();  // a failed flush stops here, before the target is touched
+#ifndef _WIN32
+  if (options.backup.empty()) {
+    staged.CommitReplacing(target);
+    return;
+  }
+#endif
   std::error_code ec;
   const bool exists = std::filesystem::exists(std::filesystem::symlink_status(target, ec));
   const std::filesystem::path aside = exists ? MoveTargetAside(target, options.backup) : std::filesystem::path();

@@ -16,14 +16,26 @@ void PutInt32(std::uint8_t* p, std::int32_t v) {
   p[3] = static_cast<std::uint8_t>(u >> 24);
 }
 
+std::int64_t GetInt64(const std::uint8_t* p) {
+  const std::uint64_t low = static_cast<std::uint32_t>(GetInt32(p));
+  const std::uint64_t high = static_cast<std::uint32_t>(GetInt32(p + 4));
+  return static_cast<std::int64_t>(low | (high << 32));
+}
+
+void PutInt64(std::uint8_t* p, std::int64_t v) {
+  const auto u = static_cast<std::uint64_t>(v);
+  PutInt32(p, static_cast<std::int32_t>(static_cast<std::uint32_t>(u)));
+  PutInt32(p + 4, static_cast<std::int32_t>(static_cast<std::uint32_t>(u >> 32)));
+}
+
 RecordHead ReadHead(const std::uint8_t* p) {
   RecordHead h;
   h.size = GetInt32(p + kOffSize);
   h.flags = GetInt32(p + kOffFlags);
-  h.caret = GetInt32(p + kOffCaret);
-  h.pos = GetInt32(p + kOffPos);
-  h.count = GetInt32(p + kOffCount);
-  h.count2 = GetInt32(p + kOffCount2);
+  h.caret = GetInt64(p + kOffCaret);
+  h.pos = GetInt64(p + kOffPos);
+  h.count = GetInt64(p + kOffCount);
+  h.count2 = GetInt64(p + kOffCount2);
   h.translation = p[kOffTranslation];
   h.bytesPerUnit = GetInt32(p + kOffBytesPerUnit);
   return h;
@@ -32,10 +44,10 @@ RecordHead ReadHead(const std::uint8_t* p) {
 void WriteHead(std::uint8_t* p, const RecordHead& h) {
   PutInt32(p + kOffSize, h.size);
   PutInt32(p + kOffFlags, h.flags);
-  PutInt32(p + kOffCaret, h.caret);
-  PutInt32(p + kOffPos, h.pos);
-  PutInt32(p + kOffCount, h.count);
-  PutInt32(p + kOffCount2, h.count2);
+  PutInt64(p + kOffCaret, h.caret);
+  PutInt64(p + kOffPos, h.pos);
+  PutInt64(p + kOffCount, h.count);
+  PutInt64(p + kOffCount2, h.count2);
   p[kOffTranslation] = h.translation;
   PutInt32(p + kOffBytesPerUnit, h.bytesPerUnit);
 }

@@ -2,16 +2,18 @@
 //
 //   0  size (4)       total record size, repeated in the last 4 bytes
 //   4  flags (4)      kind bit and state bits below
-//   8  caret (4)      caret byte position when the record was made
-//  12  pos (4)        position of the change
-//  16  count (4)      bytes of the change (records grouped, for kind 9)
-//  20  count2 (4)     old length for a replace, else 0
-//  24  translation (1)
-//  25  bytes per unit (4)
-//  29  data, max(n, 1) bytes
+//   8  caret (8)      caret byte position when the record was made
+//  16  pos (8)        position of the change
+//  24  count (8)      bytes of the change (records grouped, for kind 9)
+//  32  count2 (8)     old length for a replace, else 0
+//  40  translation (1)
+//  41  bytes per unit (4)
+//  45  data, max(n, 1) bytes
 //      description characters and their count (4), when kFlagDescription
-//      selection start, end, anchor (12), when kFlagSelection
+//      selection start, end, anchor (24), when kFlagSelection
 //      size again (4)
+//
+// The records live in memory only, so positions take 8 bytes each.
 #pragma once
 
 #include <cstdint>
@@ -36,19 +38,21 @@ enum class UndoKind : int {
 
 namespace undo {
 
-inline constexpr int kHeadSize = 29;
+inline constexpr int kHeadSize = 45;
 inline constexpr int kOffSize = 0;
 inline constexpr int kOffFlags = 4;
 inline constexpr int kOffCaret = 8;
-inline constexpr int kOffPos = 12;
-inline constexpr int kOffCount = 16;
-inline constexpr int kOffCount2 = 20;
-inline constexpr int kOffTranslation = 24;
-inline constexpr int kOffBytesPerUnit = 25;
+inline constexpr int kOffPos = 16;
+inline constexpr int kOffCount = 24;
+inline constexpr int kOffCount2 = 32;
+inline constexpr int kOffTranslation = 40;
+inline constexpr int kOffBytesPerUnit = 41;
+// Selection start, end and anchor after the data.
+inline constexpr int kSelectionSize = 24;
 // Head plus the one byte of data every record has; shorter storage is broken.
-inline constexpr int kMinRecordHead = 30;
+inline constexpr int kMinRecordHead = kHeadSize + 1;
 // Smallest record: head, one data byte, trailing size.
-inline constexpr int kMinRecordSize = 34;
+inline constexpr int kMinRecordSize = kHeadSize + 5;
 
 inline constexpr std::int32_t kKindMask = 0x7FF;
 inline constexpr std::int32_t kFlagMarkAtPos = 0x800;
@@ -61,23 +65,30 @@ inline constexpr std::int32_t kFlagInsertMode = 0x20000;
 inline constexpr std::int32_t kFlagUnicode = 0x40000;
 inline constexpr std::int32_t kFlagBigEndian = 0x80000;
 inline constexpr std::int32_t kFlagDescription = 0x100000;
+// The data area holds the 8-byte id of a piece list kept beside the stream
+// (TQDHUndoStorage::Held) instead of the bytes themselves.
+inline constexpr std::int32_t kFlagHeldPieces = 0x200000;
+// Removed ranges from this size on are held by reference.
+inline constexpr std::int64_t kHeldPiecesFrom = std::int64_t{64} << 10;
 
 // The fixed part of a record.
 struct RecordHead {
   std::int32_t size = 0;
   std::int32_t flags = 0;
-  std::int32_t caret = 0;
-  std::int32_t pos = 0;
-  std::int32_t count = 0;
-  std::int32_t count2 = 0;
+  std::int64_t caret = 0;
+  std::int64_t pos = 0;
+  std::int64_t count = 0;
+  std::int64_t count2 = 0;
   std::uint8_t translation = 0;
   std::int32_t bytesPerUnit = 1;
 };
 
 std::int32_t GetInt32(const std::uint8_t* p);
 void PutInt32(std::uint8_t* p, std::int32_t v);
+std::int64_t GetInt64(const std::uint8_t* p);
+void PutInt64(std::uint8_t* p, std::int64_t v);
 
-// Reads / writes the 29-byte head at p.
+// Reads / writes the head at p.
 RecordHead ReadHead(const std::uint8_t* p);
 void WriteHead(std::uint8_t* p, const RecordHead& head);
 

@@ -5,6 +5,8 @@
 #include <new>
 
 #include "hexeditor/model/allocation_limits.h"
+#include "hexeditor/errors.h"
+#include "hexeditor/messages.h"
 #include "hexeditor/model/undo_record.h"
 
 namespace hexed {
@@ -17,6 +19,7 @@ void TQDHUndoStorage::Clear() {
   description_.clear();
   DiscardRedo();
   DiscardLastUndone();
+  held_.clear();
 }
 
 void TQDHUndoStorage::EmptyRecords() {
@@ -139,6 +142,43 @@ bool TQDHUndoStorage::PutBackLastUndone() {
   description_ = std::move(lastUndoneDescription_);
   DiscardLastUndone();
   return true;
+}
+
+namespace {
+
+// The held-list id of a record, if it refers to one.
+void CollectHeldId(const std::uint8_t* record, std::size_t size, std::vector<std::uint64_t>& ids) {
+  if (size < static_cast<std::size_t>(undo::kHeadSize) + 8) return;
+  if ((undo::GetInt32(record + undo::kOffFlags) & undo::kFlagHeldPieces) == 0) return;
+  ids.push_back(static_cast<std::uint64_t>(undo::GetInt64(record + undo::kHeadSize)));
+}
+
+}  // namespace
+
+std::uint64_t TQDHUndoStorage::Hold(PieceList pieces) {
+  const std::uint64_t id = nextHeld_;
+  held_.emplace(id, std::move(pieces));
+  ++nextHeld_;
+  return id;
+}
+
+const PieceList& TQDHUndoStorage::Held(std::uint64_t id) const {
+  const auto it = held_.find(id);
+  if (it == held_.end()) throw EQDHexEditor(msg::kCannotUpdateUndo);
+  return it->second;
+}
+
+void TQDHUndoStorage::ReleaseUnreferenced() {
+  if (held_.empty()) return;
+  std::vector<std::uint64_t> ids;
+  for (std::size_t at = 0; at + 4 <= stream_.size();) {
+    const std::int32_t size = undo::GetInt32(stream_.data() + at);
+    if (size <= undo::kHeadSize || static_cast<std::size_t>(size) > stream_.size() - at) break;
+    CollectHeldId(stream_.data() + at, static_cast<std::size_t>(size), ids);
+    at += static_cast<std::size_t>(size);
+  }
+  if (hasLastUndone_) CollectHeldId(lastUndone_.data(), lastUndone_.size(), ids);
+  std::erase_if(held_, [&](const auto& entry) { return std::find(ids.begin(), ids.end(), entry.first) == ids.end(); });
 }
 
 }  // namespace hexed

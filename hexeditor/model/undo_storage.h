@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "hexeditor/model/piece.h"
 
 namespace hexed {
 
@@ -37,7 +40,7 @@ class TQDHUndoStorage {
 
   // Drops the oldest records while the stream without its newest record
   // (`keep` bytes, 0 for none) is larger than `budget` (when budget > 0); the
-  // newest record always stays. A stream whose first size field is 29 or
+  // newest record always stays. A stream whose first size field is the head size or
   // less, or that is shorter than 4 bytes, loses every record before it.
   void DropOldestOverBudget(std::int32_t budget, std::size_t keep = 0);
 
@@ -51,6 +54,18 @@ class TQDHUndoStorage {
   // Cuts the stream back to `size` bytes holding `count` records (the state
   // before a change that failed).
   void Truncate(std::size_t size, std::int32_t count);
+
+  // Piece lists that records refer to instead of holding bytes: removed
+  // ranges that stay unchanged underneath (the file and the added bytes only
+  // grow). The budget counts the records, not the bytes they refer to.
+  // Hold returns the id the record keeps; Held throws EQDHexEditor for an
+  // id it does not know.
+  std::uint64_t Hold(PieceList pieces);
+  const PieceList& Held(std::uint64_t id) const;
+  std::size_t HeldCount() const { return held_.size(); }
+  // Forgets the lists that neither a record of the stream nor the
+  // last-undone record refers to any more.
+  void ReleaseUnreferenced();
   // Writable address of the stream at offset (valid until the next growth).
   std::uint8_t* At(std::size_t offset) { return stream_.data() + offset; }
   // Counts a record that was appended.
@@ -95,6 +110,8 @@ class TQDHUndoStorage {
   std::vector<std::uint8_t> lastUndone_;
   std::string lastUndoneDescription_;
   bool hasLastUndone_ = false;
+  std::map<std::uint64_t, PieceList> held_;
+  std::uint64_t nextHeld_ = 1;
 };
 
 }  // namespace hexed

@@ -21,6 +21,12 @@ int RowOfPosition(std::int64_t pos, int bpr) { return ClampToInt(pos / bpr + 2);
 
 int AddRows(int row, std::int64_t delta) { return ClampToInt(std::int64_t{row} + delta); }
 
+std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
+  if (b > 0 && a > INT64_MAX - b) return INT64_MAX;
+  if (b < 0 && a < INT64_MIN - b) return INT64_MIN;
+  return a + b;
+}
+
 int RowTop(int row, int topRow, int fixedHeight, int rowHeight) {
   const std::int64_t y = std::int64_t{fixedHeight} + (std::int64_t{row} - topRow) * rowHeight;
   return static_cast<int>(std::clamp<std::int64_t>(y, -kPixelLimit, kPixelLimit));
@@ -41,13 +47,13 @@ CellPosition CellToPosition(int col, int row, int bpr, bool unicode) {
     index = (col - 2) / 2;
   }
   const std::int64_t pos = index + static_cast<std::int64_t>(row - 2) * bpr;
-  cp.pos = static_cast<std::int32_t>(std::clamp<std::int64_t>(pos, 0, INT32_MAX));
+  cp.pos = std::max<std::int64_t>(pos, 0);
   return cp;
 }
 
-Cell PositionToCell(std::int32_t pos, int bpr, bool unicode, bool charField) {
+Cell PositionToCell(std::int64_t pos, int bpr, bool unicode, bool charField) {
   if (pos < 0) return Cell{2, 2};
-  const int inRow = pos % bpr;
+  const int inRow = static_cast<int>(pos % bpr);
   Cell c;
   c.row = RowOfPosition(pos, bpr);
   if (charField) {

@@ -41,7 +41,7 @@ struct Cell {
 
 // A byte position and the field a cell belongs to.
 struct CellPosition {
-  std::int32_t pos = 0;
+  std::int64_t pos = 0;
   bool charField = false;
 };
 
@@ -52,9 +52,8 @@ constexpr int FirstCharColumn(int bpr) { return 2 * bpr + 3; }
 // 3·BPR + 3 columns; 2·BPR + BPR/2 + 3 in Unicode mode.
 int ColumnCount(int bpr, bool unicode);
 // 2 + ceil(size / BPR), plus the append row when size is a non-zero multiple
-// of BPR in insert mode; 3 for an empty buffer. Rows are ints: with one byte
-// per row the last rows of a buffer near 2 GiB are past INT_MAX and the
-// count stops there.
+// of BPR in insert mode; 3 for an empty buffer. Rows are ints: beyond
+// INT_MAX rows (2 GiB per byte of a row) the count stops there.
 int RowCount(std::int64_t dataSize, int bpr, bool insertMode);
 
 // --- Row arithmetic ------------------------------------------------------------
@@ -65,6 +64,8 @@ int ClampToInt(std::int64_t v);
 int RowOfPosition(std::int64_t pos, int bpr);
 // row + delta.
 int AddRows(int row, std::int64_t delta);
+// a + b, held at the int64 limits instead of wrapping (offsets typed by the user).
+std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b);
 // Pixels stay within ±2^30, far past any screen, so that adding a row
 // height to them stays in range.
 inline constexpr int kPixelLimit = 1 << 30;
@@ -78,7 +79,7 @@ int RowAtPixel(int y, int topRow, int fixedHeight, int rowHeight);
 CellPosition CellToPosition(int col, int row, int bpr, bool unicode);
 // Byte position → cell in the given field (the first nibble in the hex field);
 // a position below 0 gives column 2, row 2.
-Cell PositionToCell(std::int32_t pos, int bpr, bool unicode, bool charField);
+Cell PositionToCell(std::int64_t pos, int bpr, bool unicode, bool charField);
 // The column of the other field that shows the same byte.
 int OtherFieldColumn(int col, int bpr, bool unicode);
 

@@ -206,7 +206,7 @@ void HexViewWindow::GoTo() {
     const std::optional<std::int64_t> pos =
         hexed::GoToPosition(platform::Narrow(text), e.OffsetFormatRecord(), e.CaretPosition(), e.DataSize());
     if (!pos) return false;
-    e.SetCaretPosition(static_cast<std::int32_t>(*pos), e.CaretInCharField());
+    e.SetCaretPosition(static_cast<std::int64_t>(*pos), e.CaretInCharField());
     e.ScrollCaretIntoView();
     return true;
   });

@@ -21,7 +21,7 @@ TEST_F(FaultHexSaveTest, AFailedSaveKeepsTheFileItWasToReplace) {
   hexed::test::RecordingHost host;
   hexed::TQDHexEditorEx editor;
   editor.SetHost(&host);
-  const std::string data = Content(200000, 5);  // several copy blocks
+  const std::string data = Content(2 * hexed::kSaveChunkSize + 1000, 5);  // three save chunks
   hexed::test::Load(editor, hexed::test::Bytes(data.begin(), data.end()));
   Write("old.bin", "the file the save replaces");
 

@@ -22,6 +22,12 @@
 
 namespace {
 
+// The first n bytes of the editor's data as text.
+[[maybe_unused]] std::string EditorText(const hexed::TCustomQDHexEditor& e, std::int64_t n) {
+  const std::vector<std::uint8_t> bytes = e.BytesAt(0, n);
+  return std::string(bytes.begin(), bytes.end());
+}
+
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -181,7 +187,7 @@ TEST_F(HexImportTest, DroppedFilesGiveTheirContentAndABitmapItsFile) {
   LoadBytes(e, "");
   e.PasteFromClipboard();
   ASSERT_EQ(e.DataSize(), 5) << "files come before every other format, without a question";
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(e.Data()), 5), "abcXY");
+  EXPECT_EQ(EditorText(e, 5), "abcXY");
 
   // A 3 × 2 bitmap: the picture saved as a bitmap file.
   HDC screen = GetDC(nullptr);
@@ -240,7 +246,7 @@ TEST_F(HexImportTest, MoreThanTheBufferCanTakeIsRefusedAndTheBusyCursorGoesOff) 
   EXPECT_EQ(host.shown, 1);
   EXPECT_EQ(host.depth, 0) << "the busy cursor went off with the error";
   EXPECT_THROW(e.PasteFromClipboard(), hexed::OutOfMemoryError);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(e.Data()), 10), "0123456789");
+  EXPECT_EQ(EditorText(e, 10), "0123456789");
   EXPECT_FALSE(e.CanUndo());
 
   const fs::path a = File(L"a.bin"), b = File(L"b.bin");
@@ -251,7 +257,7 @@ TEST_F(HexImportTest, MoreThanTheBufferCanTakeIsRefusedAndTheBusyCursorGoesOff) 
   EXPECT_EQ(host.depth, 0);
   PutDroppedFiles({a});
   e.PasteFromClipboard();
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(e.Data()), 12), "ab0123456789") << "what fits goes in";
+  EXPECT_EQ(EditorText(e, 12), "ab0123456789") << "what fits goes in";
 }
 
 class HexDropTest : public wintest::WindowTest {
@@ -296,7 +302,7 @@ TEST_F(HexDropTest, ForeignDropsCopyOrMoveAndReadOnlyRefuses) {
   EXPECT_EQ(target->Editor().GetCellView(2 + 2 * 4, 2, false).dropMark, true);
   drop->Drop(data, MK_LBUTTON, at, &effect);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(target->Editor().Data()), 12), "0123BC456789");
+  EXPECT_EQ(EditorText(target->Editor(), 12), "0123BC456789");
   EXPECT_EQ(target->Editor().UndoDescription(), "Data dropped");
   EXPECT_FALSE(target->Editor().GetCellView(2 + 2 * 4, 2, false).dropMark) << "mark cleared";
 
@@ -318,10 +324,10 @@ TEST_F(HexDropTest, DraggingTheSelectionWithinOneEditorIsOneUndoStep) {
   wintest::PumpFor(100);
   const DWORD effect = w->EditorControl().StartDrag();
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE));
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(w->Editor().Data()), 10), "0345612789");
+  EXPECT_EQ(EditorText(w->Editor(), 10), "0345612789");
   EXPECT_EQ(w->Editor().UndoDescription(), "Data moved");
   w->Editor().Undo();
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(w->Editor().Data()), 10), "0123456789");
+  EXPECT_EQ(EditorText(w->Editor(), 10), "0123456789");
 }
 
 }  // namespace

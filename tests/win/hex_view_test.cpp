@@ -9,12 +9,19 @@
 #include <cstring>
 #include <filesystem>
 #include <set>
+#include <vector>
 
 #include "hexeditor/win32/hex_view_window.h"
 #include "tests/win/format_dialog_answer.h"
 #include "tests/win/window_fixture.h"
 
 namespace {
+
+// The first n bytes of the editor's data as text.
+[[maybe_unused]] std::string EditorText(const hexed::TCustomQDHexEditor& e, std::int64_t n) {
+  const std::vector<std::uint8_t> bytes = e.BytesAt(0, n);
+  return std::string(bytes.begin(), bytes.end());
+}
 
 namespace fs = std::filesystem;
 
@@ -220,7 +227,7 @@ TEST_F(HexViewTest, CopyAndPasteBetweenTwoWindowsThroughTheClipboard) {
   EXPECT_EQ(ClipboardText(), "A");  // plain text stops at the zero byte
   target->Editor().SetCaretPosition(1, false);
   target->OnCommand(hexwin::kIdN11);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(target->Editor().Data()), 8),
+  EXPECT_EQ(EditorText(target->Editor(), 8),
             std::string("\x10\x41\x00\x42\x20\x30\x40\x50", 8));
   target->OnCommand(hexwin::kIdN2);
   EXPECT_EQ(target->Editor().DataSize(), 5);

@@ -144,7 +144,7 @@ void ClipboardEditor::PasteFromClipboard() {
   if (!bytes) return;
   // The import is bounded by what the buffer can still take, so its count
   // fits the editor's 32-bit count.
-  PasteBytes(bytes->data(), static_cast<std::int32_t>(bytes->size()), "Paste from clipboard");
+  PasteBytes(bytes->data(), static_cast<std::int64_t>(bytes->size()), "Paste from clipboard");
 }
 
 }  // namespace hexwin

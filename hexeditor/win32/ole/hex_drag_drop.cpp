@@ -143,7 +143,7 @@ HRESULT EditorDropTarget::Drop(IDataObject* data, DWORD keys, POINTL point, DWOR
     *effect = DROPEFFECT_NONE;
     if (chosen == DROPEFFECT_NONE) return S_OK;
     ClipboardEditor& e = *site_.editor;
-    const std::int32_t pos = drop::DropPosition(e, CellAt(point));
+    const std::int64_t pos = drop::DropPosition(e, CellAt(point));
     if (site_.draggingFromHere && chosen == DROPEFFECT_MOVE) {
       drop::DropMoveWithinEditor(e, e.SelectedBytes(), pos);
       site_.droppedOnHere = true;

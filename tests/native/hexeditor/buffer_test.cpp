@@ -1,6 +1,7 @@
 // The data buffer, its primitives, change marks and nibble shifts.
 #include <gtest/gtest.h>
 
+#include "hexeditor/model/allocation_limits.h"
 #include "hexeditor/model/change_marks.h"
 #include "hexeditor/model/data_buffer.h"
 #include "hexeditor/errors.h"
@@ -15,11 +16,11 @@ using test::Bytes;
 TEST(DataBuffer, RangesOutsideTheDataAreRefusedWithTheBoundsMessage) {
   TQDHMemoryStream s;
   s.SetSize(10);
-  EXPECT_NO_THROW(s.Ptr(0, 10));
-  EXPECT_NO_THROW(s.Ptr(10, 0));
-  for (auto [pos, len] : {std::pair{-1, 1}, {0, 11}, {10, 1}, {5, -1}, {INT32_MAX, 2}}) {
+  EXPECT_NO_THROW(s.CheckRange(0, 10));
+  EXPECT_NO_THROW(s.CheckRange(10, 0));
+  for (auto [pos, len] : {std::pair<std::int64_t, std::int64_t>{-1, 1}, {0, 11}, {10, 1}, {5, -1}, {INT64_MAX, 2}}) {
     try {
-      s.Ptr(pos, len);
+      s.CheckRange(pos, len);
       ADD_FAILURE() << pos << "," << len;
     } catch (const EQDHexEditor& e) {
       EXPECT_STREQ(e.what(), "Data position/length out of data bounds");
@@ -27,14 +28,22 @@ TEST(DataBuffer, RangesOutsideTheDataAreRefusedWithTheBoundsMessage) {
   }
 }
 
-TEST(DataBuffer, GrowingKeepsBytesAndRefusesTwoGigabytes) {
+TEST(DataBuffer, GrowingKeepsBytesAddsZerosAndRefusesPastTheLimit) {
   TQDHMemoryStream s;
   s.SetSize(3);
   const std::uint8_t abc[3] = {1, 2, 3};
   s.Write(abc, 0, 3);
   for (int i = 0; i < 20000; ++i) s.SetSize(s.Size() + 1);
-  EXPECT_EQ(s.Ptr(0, 3)[2], 3);
-  EXPECT_THROW(s.SetSize(std::int64_t{1} << 31), OutOfMemoryError);
+  EXPECT_EQ(s.At(2), 3);
+  EXPECT_EQ(s.At(20002), 0);
+  // Gigabytes of zeros share one block: growing by them costs no memory.
+  s.SetSize(std::int64_t{5} << 30);
+  EXPECT_EQ(s.At((std::int64_t{5} << 30) - 1), 0);
+  EXPECT_EQ(s.At(1), 2);
+  s.SetSize(20003);
+  TestAllocationLimits().dataBlock = 20010;
+  EXPECT_THROW(s.SetSize(20011), OutOfMemoryError);
+  TestAllocationLimits() = AllocationLimits{};
   EXPECT_EQ(s.Size(), 20003);
 }
 
@@ -43,10 +52,13 @@ TEST(DataBuffer, MoveHandlesOverlapInBothDirections) {
   s.SetSize(6);
   const std::uint8_t init[6] = {1, 2, 3, 4, 5, 6};
   s.Write(init, 0, 6);
+  Bytes out(6);
   s.Move(0, 2, 4);
-  EXPECT_EQ(Bytes(s.Ptr(0, 6), s.Ptr(0, 6) + 6), (Bytes{1, 2, 1, 2, 3, 4}));
+  s.Read(out.data(), 0, 6);
+  EXPECT_EQ(out, (Bytes{1, 2, 1, 2, 3, 4}));
   s.Move(2, 0, 4);
-  EXPECT_EQ(Bytes(s.Ptr(0, 6), s.Ptr(0, 6) + 6), (Bytes{1, 2, 3, 4, 3, 4}));
+  s.Read(out.data(), 0, 6);
+  EXPECT_EQ(out, (Bytes{1, 2, 3, 4, 3, 4}));
 }
 
 TEST(ChangeMarks, SetGetCutAcrossWordBoundaries) {

@@ -72,7 +72,7 @@ void Prepare(TCustomQDHexEditor& e) {
 }
 
 enum class Fault {
-  kPastLimit,    // the size the change asks for is past the largest buffer
+  kPastLimit,    // the size the change asks for is past the largest buffer (kHuge - 1 here)
   kDataMemory,   // the buffer cannot grow
   kUndoMemory,   // the undo storage cannot take the record
 };
@@ -88,7 +88,7 @@ void PrintTo(const FailCase& c, std::ostream* os) { *os << c.name; }
 
 // Far more bytes than fit; the source is never read because the change
 // stops before it.
-constexpr std::int32_t kHuge = INT32_MAX - 20;
+constexpr std::int64_t kHuge = INT32_MAX - 20;
 const Bytes kSix = {1, 2, 3, 4, 5, 6};
 
 void Nothing(TCustomQDHexEditor&) {}
@@ -156,6 +156,7 @@ std::vector<FailCase> FailCases() {
 
 void Provoke(TCustomQDHexEditor& e, Fault fault) {
   if (fault == Fault::kDataMemory) TestAllocationLimits().dataBlock = e.DataSize();
+  if (fault == Fault::kPastLimit) TestAllocationLimits().dataBlock = kHuge - 1;
   // Less than any record of a change needs.
   if (fault == Fault::kUndoMemory) TestAllocationLimits().undoStream = e.UndoStorage().Size() + 20;
 }
@@ -189,7 +190,7 @@ TEST(FailedChange, AMoveDropWhoseInsertFailsPutsTheDeletedBytesBack) {
   const State before = Take(e);
   // Room for the delete record (head, 4 bytes, description, selection, size)
   // but not for the insert record after it.
-  const std::int64_t deleteRecord = 29 + 4 + 12 + 4 + 12 + 4;
+  const std::int64_t deleteRecord = undo::kHeadSize + 4 + 12 + 4 + undo::kSelectionSize + 4;
   TestAllocationLimits().undoStream = e.UndoStorage().Size() + deleteRecord + 10;
   EXPECT_ANY_THROW(drop::DropMoveWithinEditor(e, e.SelectedBytes(), 20));
   TestAllocationLimits() = AllocationLimits{};
@@ -220,7 +221,7 @@ TEST_P(TrailerCut, LeavesNoHalfRecord) {
   e.SetSelection(1, 2);
   const Bytes storage = e.UndoStorage().Bytes();
   const std::int32_t count = e.UndoStorage().Count();
-  // Head 29, one data byte, description 11 + 4, selection 12, size 4.
+  // Head 45, one data byte, description 11 + 4, selection 24, size 4.
   TestAllocationLimits().undoStream = e.UndoStorage().Size() + GetParam();
   EXPECT_ANY_THROW(e.ChangeByte(9, 9, 0x99, "Typed digit"));
   TestAllocationLimits() = AllocationLimits{};
@@ -230,7 +231,7 @@ TEST_P(TrailerCut, LeavesNoHalfRecord) {
   EXPECT_EQ(test::Content(e), test::Sequence(16)) << "the undo reverts the earlier change, no stray bytes";
 }
 
-INSTANTIATE_TEST_SUITE_P(Offsets, TrailerCut, testing::Values(30, 36, 46, 50, 60));
+INSTANTIATE_TEST_SUITE_P(Offsets, TrailerCut, testing::Values(46, 52, 62, 70, 88));
 
 }  // namespace
 }  // namespace hexed

@@ -21,7 +21,7 @@ inline void Load(TCustomQDHexEditor& e, const Bytes& bytes) {
 }
 
 inline Bytes Content(const TCustomQDHexEditor& e) {
-  return e.DataSize() == 0 ? Bytes{} : Bytes(e.Data(), e.Data() + e.DataSize());
+  return e.BytesAt(0, e.DataSize());
 }
 
 inline Bytes Sequence(int n, int start = 0) {

@@ -9,11 +9,15 @@ namespace {
 
 using test::Bytes;
 
-// Appends values little-endian: 4 bytes each unless a byte is asked for.
+// Appends values little-endian: I 4 bytes, L 8 bytes (positions and counts), B one byte.
 struct Expect {
   Bytes b;
   Expect& I(std::int32_t v) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
+    return *this;
+  }
+  Expect& L(std::int64_t v) {
+    for (int i = 0; i < 8; ++i) b.push_back(static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) >> (8 * i)));
     return *this;
   }
   Expect& B(std::uint8_t v) {
@@ -38,7 +42,7 @@ TEST(UndoRecordLayout, PlainByteChange) {
   test::Load(e, {0x10, 0x20, 0x30, 0x40});
   e.SetCaretPosition(1, false);
   e.ChangeByte(1, 0x20, 0x2A);
-  const Bytes expected = Expect{}.I(34).I(0x1).I(1).I(1).I(1).I(0).B(0).I(1).B(0x20).I(34).b;
+  const Bytes expected = Expect{}.I(50).I(0x1).L(1).L(1).L(1).L(0).B(0).I(1).B(0x20).I(50).b;
   EXPECT_EQ(e.UndoStorage().Bytes(), expected);
   EXPECT_EQ(e.UndoStorage().Count(), 1);
 }
@@ -51,9 +55,9 @@ TEST(UndoRecordLayout, MarkModifiedSecondNibbleAndDescription) {
   e.ChangeByte(1, 0x2A, 0x2B, "typed");
   // kind 0 | mark at pos | modified | second nibble | description
   const Bytes expected =
-      Expect{}.I(43).I(0x106801).I(1).I(1).I(1).I(0).B(0).I(1).B(0x2A).S("typed").I(5).I(43).b;
+      Expect{}.I(59).I(0x106801).L(1).L(1).L(1).L(0).B(0).I(1).B(0x2A).S("typed").I(5).I(59).b;
   EXPECT_EQ(NewestRecord(e), expected);
-  EXPECT_EQ(e.UndoStorage().Size(), 34 + 43);
+  EXPECT_EQ(e.UndoStorage().Size(), 50 + 59);
   EXPECT_EQ(e.UndoDescription(), "typed");
 }
 
@@ -65,7 +69,7 @@ TEST(UndoRecordLayout, TwoByteChangeCarriesBothMarksAndCharField) {
   e.SetCaretPosition(2, true);
   e.ChangeWord(2, 0x4131, 0x4232);
   const Bytes expected =
-      Expect{}.I(35).I(0x1 | 0x800 | 0x1000 | 0x2000 | 0x8000).I(2).I(2).I(2).I(0).B(0).I(1).B(0x31).B(0x41).I(35).b;
+      Expect{}.I(51).I(0x1 | 0x800 | 0x1000 | 0x2000 | 0x8000).L(2).L(2).L(2).L(0).B(0).I(1).B(0x31).B(0x41).I(51).b;
   EXPECT_EQ(NewestRecord(e), expected);
 }
 
@@ -76,7 +80,7 @@ TEST(UndoRecordLayout, ReplaceKeepsOldBytesAndSelection) {
   const std::uint8_t one = 0xEE;
   e.ReplaceSelection(&one, 1, true);
   const Bytes expected =
-      Expect{}.I(47).I(0x8 | 0x10000).I(0).I(1).I(1).I(2).B(0).I(1).B(0x20).B(0x30).I(1).I(2).I(1).I(47).b;
+      Expect{}.I(75).I(0x8 | 0x10000).L(0).L(1).L(1).L(2).B(0).I(1).B(0x20).B(0x30).L(1).L(2).L(1).I(75).b;
   EXPECT_EQ(NewestRecord(e), expected);
   EXPECT_EQ(test::Content(e), (Bytes{0x10, 0xEE, 0x40}));
 }
@@ -88,26 +92,26 @@ TEST(UndoRecordLayout, InsertModeUnicodeAndTranslationAreRecorded) {
   e.SetInsertMode(true);
   const std::uint8_t ab[2] = {0xAA, 0xBB};
   e.InsertBuffer(ab, 2, 4, false);
-  EXPECT_EQ(NewestRecord(e), Expect{}.I(34).I(0x4 | 0x20000).I(0).I(4).I(2).I(0).B(tkMac).I(1).B(0).I(34).b);
+  EXPECT_EQ(NewestRecord(e), Expect{}.I(50).I(0x4 | 0x20000).L(0).L(4).L(2).L(0).B(tkMac).I(1).B(0).I(50).b);
   e.SetUnicodeChars(true);
   e.SetUnicodeBigEndian(true);
   e.AppendBuffer(ab, 2, false);
   // Unicode forces the translation to tkAsIs and two bytes per unit.
   EXPECT_EQ(NewestRecord(e),
-            Expect{}.I(46).I(0x10 | 0x2000 | 0x10000 | 0x20000 | 0x40000 | 0x80000).I(0).I(6).I(2).I(0).B(0).I(2)
-                .B(0).I(4).I(5).I(4).I(46).b);
+            Expect{}.I(74).I(0x10 | 0x2000 | 0x10000 | 0x20000 | 0x40000 | 0x80000).L(0).L(6).L(2).L(0).B(0).I(2)
+                .B(0).L(4).L(5).L(4).I(74).b);
 }
 
 TEST(UndoRecordLayout, CursorMovementStoresItsSelection) {
   TCustomQDHexEditor e;
   test::Load(e, {0x10, 0x20, 0x30, 0x40});
   e.RecordUndo(UndoKind::kCursorMovement, 2, "", 0, 2);
-  EXPECT_EQ(NewestRecord(e), Expect{}.I(46).I(0x100 | 0x10000).I(2).I(2).I(2).I(0).B(0).I(1).B(0).I(2).I(3).I(2).I(46).b);
+  EXPECT_EQ(NewestRecord(e), Expect{}.I(74).I(0x100 | 0x10000).L(2).L(2).L(2).L(0).B(0).I(1).B(0).L(2).L(3).L(2).I(74).b);
   e.SetSelection(0, 1);
   e.RecordUndo(UndoKind::kCursorMovement, 3, "", 0, 0);
   // A selection already stored is replaced; count 0 stores end -1.
   EXPECT_EQ(NewestRecord(e),
-            Expect{}.I(46).I(0x100 | 0x2000 | 0x10000).I(3).I(3).I(0).I(0).B(0).I(1).B(0).I(3).I(-1).I(3).I(46).b);
+            Expect{}.I(74).I(0x100 | 0x2000 | 0x10000).L(3).L(3).L(0).L(0).B(0).I(1).B(0).L(3).L(-1).L(3).I(74).b);
 }
 
 TEST(UndoRecordLayout, GroupKeepsItsTextAsLengthBytePlusCharacters) {
@@ -115,11 +119,11 @@ TEST(UndoRecordLayout, GroupKeepsItsTextAsLengthBytePlusCharacters) {
   test::Load(e, {0x10, 0x20});
   e.ChangeByte(0, 0x10, 0x11);
   e.GroupUndo(1, "ab");
-  EXPECT_EQ(NewestRecord(e), Expect{}.I(36).I(0x200 | 0x2000).I(0).I(0).I(1).I(0).B(0).I(1).B(2).S("ab").I(36).b);
+  EXPECT_EQ(NewestRecord(e), Expect{}.I(52).I(0x200 | 0x2000).L(0).L(0).L(1).L(0).B(0).I(1).B(2).S("ab").I(52).b);
   e.GroupUndo(1, std::string(300, 'x'));
   const Bytes rec = NewestRecord(e);
-  EXPECT_EQ(rec.size(), 29u + 1 + 255 + 4);
-  EXPECT_EQ(rec[29], 255);
+  EXPECT_EQ(rec.size(), 45u + 1 + 255 + 4);
+  EXPECT_EQ(rec[45], 255);
   EXPECT_EQ(e.UndoDescription(), std::string(255, 'x'));
 }
 
@@ -127,22 +131,22 @@ TEST(UndoRecordLayout, WholeBufferSnapshot) {
   TCustomQDHexEditor e;
   test::Load(e, {7, 8, 9});
   e.RecordUndo(UndoKind::kAllDataSaved, 0, "", 0, 0);
-  EXPECT_EQ(NewestRecord(e), Expect{}.I(36).I(0x400).I(0).I(0).I(3).I(0).B(0).I(1).B(7).B(8).B(9).I(36).b);
+  EXPECT_EQ(NewestRecord(e), Expect{}.I(52).I(0x400).L(0).L(0).L(3).L(0).B(0).I(1).B(7).B(8).B(9).I(52).b);
 }
 
 TEST(UndoBudget, OldestRecordsAreDroppedBeforeTheNewOneIsAdded) {
   TCustomQDHexEditor e;
   test::Load(e, test::Sequence(16));
-  e.SetMaxUndo(100);
-  // Convert records of 7 bytes are 40 bytes long.
+  e.SetMaxUndo(140);
+  // Convert records of 7 bytes are 56 bytes long.
   for (int pos = 0; pos < 3; ++pos) e.RecordUndo(UndoKind::kConvert, pos, "", 0, 7);
-  EXPECT_EQ(e.UndoStorage().Size(), 120);
+  EXPECT_EQ(e.UndoStorage().Size(), 168);
   EXPECT_EQ(e.UndoStorage().Count(), 3);
   e.RecordUndo(UndoKind::kConvert, 3, "", 0, 7);
-  EXPECT_EQ(e.UndoStorage().Size(), 120);
+  EXPECT_EQ(e.UndoStorage().Size(), 168);
   EXPECT_EQ(e.UndoStorage().Count(), 3);
   // The oldest remaining record is the one made at position 1.
-  EXPECT_EQ(e.UndoStorage().Bytes()[12], 1);
+  EXPECT_EQ(e.UndoStorage().Bytes()[undo::kOffPos], 1);
 }
 
 TEST(UndoBudget, ZeroMeansUnlimitedAndABigRecordStillFits) {
@@ -156,7 +160,7 @@ TEST(UndoBudget, ZeroMeansUnlimitedAndABigRecordStillFits) {
   // The storage is cut to the budget before the new record goes in, so it
   // may exceed the budget by that record.
   EXPECT_EQ(e.UndoStorage().Count(), 2);
-  EXPECT_EQ(e.UndoStorage().Size(), 133 + 233);
+  EXPECT_EQ(e.UndoStorage().Size(), 149 + 249);
 }
 
 }  // namespace

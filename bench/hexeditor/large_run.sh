@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The hex editor on large files, figures side by side in one run:
+#  - opening a 16 GiB sparse file and computing the first screen's cells,
+#    beside the same for a 1 KiB file (ratio), and Ctrl+End;
+#  - peak resident memory above the start while opening, scrolling through
+#    and editing a few bytes of a 4 GiB file (goal: at most 64 MiB), and its
+#    save time beside `cp` of the same file (goal: at least 0.8 of cp's speed).
+# Usage: bench/hexeditor/large_run.sh [size of the edited file in MiB, default 4096]
+# HEXED_LARGE_BENCH_BIN names an already built hexed_large_bench.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+mib=${1:-4096}
+bench=${HEXED_LARGE_BENCH_BIN:-}
+if [ -z "$bench" ]; then
+  cmake --preset native >/dev/null
+  cmake --build --preset native --target hexed_large_bench >/dev/null
+  bench=$PWD/build/native/bench/hexeditor/hexed_large_bench
+fi
+
+work=$(mktemp -d "${BENCH_DIR:-/tmp}/hexed-large.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+value() { tr ' ' '\n' | sed -n "s/^$1=//p"; }
+# Best of three runs of `$bench open FILE` for one key.
+best_open() {
+  local best=""
+  for _ in 1 2 3; do
+    local v
+    v=$("$bench" open "$1" | value "$2")
+    best=$(awk -v a="$v" -v b="$best" 'BEGIN { if (b == "" || a < b) print a; else print b }')
+  done
+  echo "$best"
+}
+
+truncate -s 16G "$work/huge.bin"
+head -c 1024 /dev/urandom > "$work/small.bin"
+open_huge=$(best_open "$work/huge.bin" open_first_screen_seconds)
+end_huge=$(best_open "$work/huge.bin" ctrl_end_seconds)
+open_small=$(best_open "$work/small.bin" open_first_screen_seconds)
+rm -f "$work/huge.bin"
+
+# A file with every block on disk, so that the save and cp both write it all.
+head -c $((mib * 1048576)) /dev/zero > "$work/edit.bin"
+cat "$work/edit.bin" > /dev/null
+sync
+edit=$("$bench" edit "$work/edit.bin")
+# Both writes count until they are on disk: the time of a sync right after
+# is added to each.
+s0=$(date +%s.%N)
+sync
+s1=$(date +%s.%N)
+t0=$(date +%s.%N)
+cp --sparse=never "$work/edit.bin" "$work/copy.bin"
+sync
+t1=$(date +%s.%N)
+rm -f "$work/copy.bin"
+cp_seconds=$(echo "$t1 - $t0" | bc -l)
+save_seconds=$(echo "$(echo "$edit" | value save_seconds) + $s1 - $s0" | bc -l)
+
+kib() { echo "$edit" | value "$1"; }
+printf '%-44s %12s %12s\n' "" "16 GiB" "1 KiB"
+printf '%-44s %12.6f %12.6f\n' "open + first screen's cells (s)" "$open_huge" "$open_small"
+printf '%-44s %12.2f\n' "ratio 16 GiB / 1 KiB" "$(echo "$open_huge / $open_small" | bc -l)"
+printf '%-44s %12.6f\n' "Ctrl+End + last screen's cells (s)" "$end_huge"
+echo
+printf '%d MiB file, peak RSS above the start (MiB; goal <= 64):\n' "$mib"
+printf '  %-42s %10.1f\n' "open" "$(echo "$(kib peak_open_kib) / 1024" | bc -l)"
+printf '  %-42s %10.1f\n' "scroll through, 1000 screens" "$(echo "$(kib peak_scroll_kib) / 1024" | bc -l)"
+printf '  %-42s %10.1f\n' "edit a few bytes at both ends" "$(echo "$(kib peak_edit_kib) / 1024" | bc -l)"
+printf '  %-42s %10.1f\n' "save" "$(echo "$(kib peak_save_kib) / 1024" | bc -l)"
+printf '%-44s %10s %10s\n' "" "save" "cp"
+printf '%-44s %10.3f %10.3f\n' "seconds, with the sync after" "$save_seconds" "$cp_seconds"
+printf '%-44s %10.2f\n' "save speed / cp speed (goal >= 0.8)" "$(echo "$cp_seconds / $save_seconds" | bc -l)"

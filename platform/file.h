@@ -10,6 +10,8 @@
 
 namespace platform {
 
+class ReadAtFile;
+
 // A file opened for reading; while it is open others may read it but not write it.
 class InputFile final : public ByteSource {
  public:
@@ -41,6 +43,11 @@ class OutputFile final : public ByteSink {
   ~OutputFile() override;
 
   void Write(const void* data, std::size_t size) override;
+  // Appends up to `length` bytes of `source` at `offset`, copied inside the
+  // system without passing through this process; returns how many. Fewer
+  // (down to 0) when the system cannot copy so, or the source ends early:
+  // the caller writes the rest itself. Throws IoError like Write.
+  std::uint64_t CopyFrom(const ReadAtFile& source, std::uint64_t offset, std::uint64_t length);
   // Flushes and closes; throws IoError when the data could not be stored.
   void Close();
 

@@ -25,6 +25,7 @@ class ReadAtFile final {
   std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
 
  private:
+  friend class OutputFile;  // copies from it inside the system
   std::intptr_t handle_;
   std::uint64_t size_ = 0;
 };

@@ -34,6 +34,12 @@ void StagedOutput::Write(const void* data, std::size_t size) {
   written_ += size;
 }
 
+std::uint64_t StagedOutput::CopyFrom(const ReadAtFile& source, std::uint64_t offset, std::uint64_t length) {
+  const std::uint64_t copied = file_->CopyFrom(source, offset, length);
+  written_ += copied;
+  return copied;
+}
+
 void StagedOutput::Close() {
   if (!file_) return;
   OutputFile file = std::move(*file_);

@@ -27,6 +27,8 @@ class StagedOutput final : public ByteSink {
   StagedOutput& operator=(const StagedOutput&) = delete;
 
   void Write(const void* data, std::size_t size) override;
+  // As OutputFile::CopyFrom.
+  std::uint64_t CopyFrom(const ReadAtFile& source, std::uint64_t offset, std::uint64_t length);
   std::uint64_t BytesWritten() const { return written_; }
 
   // Flushes and closes the file; throws IoError. The commits do it when it

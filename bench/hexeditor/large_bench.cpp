@@ -8,6 +8,8 @@
 //
 // Prints key=value pairs: seconds, and resident memory peaks in KiB above
 // the start (VmHWM).
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -87,6 +89,8 @@ int Edit(const char* file) {
   const std::string saved = std::string(file) + ".saved";
   const auto t0 = Clock::now();
   e.SaveFile(saved, false);
+  // The save counts until its bytes are on disk, like `cp` and a sync.
+  ::sync();
   const double save = Seconds(t0);
   const long afterSave = PeakKib();
   std::printf(

@@ -27,6 +27,8 @@ class FileWindow final : public PieceSource {
 
   std::int64_t Size() const { return size_; }
   const std::filesystem::path& Path() const { return path_; }
+  // The open file, for copies that need no cache (a save).
+  const platform::ReadAtFile& File() const { return file_; }
   // Throws platform::IoError "Cannot read <file>. (<why>.)" on a read error,
   // and when the file has become shorter than it was when opened.
   void Read(std::int64_t offset, std::uint8_t* dest, std::size_t size) const override;

@@ -10,6 +10,7 @@
 
 #include "platform/fault_point.h"
 #include "platform/file.h"
+#include "platform/read_at_file.h"
 
 namespace platform {
 
@@ -115,6 +116,32 @@ void OutputFile::Write(const void* data, std::size_t size) {
     p += n;
     size -= static_cast<std::size_t>(n);
   }
+}
+
+std::uint64_t OutputFile::CopyFrom(const ReadAtFile& source, std::uint64_t offset, std::uint64_t length) {
+  if (const int error = XCJM_FAULT(kWrite)) {
+    Injected(error);
+    throw IoError(std::string("write failed: ") + std::strerror(errno));
+  }
+  std::uint64_t copied = 0;
+  while (copied < length) {
+    loff_t from = static_cast<loff_t>(offset + copied);
+    const ssize_t n = ::copy_file_range(Fd(source.handle_), &from, Fd(handle_), nullptr,
+                                        static_cast<std::size_t>(length - copied), 0);
+    if (n > 0) {
+      copied += static_cast<std::uint64_t>(n);
+      continue;
+    }
+    if (n == 0) break;  // the source ends early: the caller's own read reports it
+    if (errno == EINTR) continue;
+    // Another file system, an old kernel, a file system that cannot: the
+    // caller copies through memory.
+    if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL || errno == EBADF ||
+        errno == ETXTBSY || errno == EPERM)
+      break;
+    throw IoError(std::string("write failed: ") + std::strerror(errno));
+  }
+  return copied;
 }
 
 void OutputFile::Close() {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/paths.h"
+#include "platform/read_at_file.h"
 #include "platform/stale_parts.h"
 #include "platform/staged_output.h"
 #include "platform/text.h"
@@ -77,6 +78,21 @@ TEST_F(StagedOutputTest, ResultAppearsOnlyOnCommitUnderTheFirstFreeName) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"a(1).jmz", "a.jmz"}));
   EXPECT_EQ(Read(dir_ / "a.jmz"), "taken");
   EXPECT_EQ(Read(dir_ / "a(1).jmz"), "new");
+}
+
+// A range of another file is appended inside the system, between writes of
+// the process's own; it stops early where the source ends.
+TEST_F(StagedOutputTest, CopyFromAppendsARangeOfAnotherFile) {
+  std::ofstream(dir_ / "src.bin", std::ios::binary) << "0123456789";
+  platform::ReadAtFile source(dir_ / "src.bin");
+  platform::StagedOutput out(dir_);
+  out.Write("<", 1);
+  EXPECT_EQ(out.CopyFrom(source, 3, 4), 4u);
+  out.Write(">", 1);
+  EXPECT_EQ(out.CopyFrom(source, 8, 5), 2u);
+  EXPECT_EQ(out.BytesWritten(), 8u);
+  out.CommitReplacing(dir_ / "out.bin");
+  EXPECT_EQ(Read(dir_ / "out.bin"), "<3456>89");
 }
 
 TEST_F(StagedOutputTest, AnUncommittedOutputLeavesNothing) {

@@ -17,20 +17,14 @@
 #include <iostream>
 #include <string>
 
+#include "bench/hexeditor/peak_memory.h"
 #include "hexeditor/editor/custom_hex_editor.h"
+
+using bench::PeakKib;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-long PeakKib() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
 
 double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
 

@@ -11,20 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/hexeditor/peak_memory.h"
 #include "hexeditor/editor/hex_editor_ex.h"
 
-namespace {
-
-long PeakKib() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
-
-}  // namespace
+using bench::PeakKib;
 
 int main(int argc, char** argv) {
   if (argc != 2) {

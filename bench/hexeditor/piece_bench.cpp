@@ -12,18 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/hexeditor/peak_memory.h"
 #include "hexeditor/model/piece_data.h"
 
-namespace {
+using bench::PeakKib;
 
-long PeakKib() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
+namespace {
 
 double Since(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();

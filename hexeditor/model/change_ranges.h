@@ -1,6 +1,6 @@
 // Change marks as ranges: the bytes overwritten since the last load or save,
 // kept as sorted, merged, non-touching ranges, so marking a whole 4 GiB
-// overwrite costs one entry. Same meaning as ChangeMarks, with 64-bit positions.
+// overwrite costs one entry. Positions are 64-bit.
 #pragma once
 
 #include <cstddef>

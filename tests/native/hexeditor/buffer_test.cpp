@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "hexeditor/model/allocation_limits.h"
-#include "hexeditor/model/change_marks.h"
 #include "hexeditor/model/data_buffer.h"
 #include "hexeditor/errors.h"
 #include "hexeditor/model/nibble_shift.h"
@@ -59,24 +58,6 @@ TEST(DataBuffer, MoveHandlesOverlapInBothDirections) {
   s.Move(2, 0, 4);
   s.Read(out.data(), 0, 6);
   EXPECT_EQ(out, (Bytes{1, 2, 3, 4, 3, 4}));
-}
-
-TEST(ChangeMarks, SetGetCutAcrossWordBoundaries) {
-  ChangeMarks m;
-  for (int p : {0, 63, 64, 65, 200}) m.Set(p, true);
-  EXPECT_TRUE(m.Get(63));
-  EXPECT_TRUE(m.Get(64));
-  EXPECT_FALSE(m.Get(62));
-  m.CutFrom(64);
-  EXPECT_TRUE(m.Get(63));
-  EXPECT_FALSE(m.Get(64));
-  EXPECT_FALSE(m.Get(200));
-  m.Set(63, false);
-  m.Set(0, false);
-  EXPECT_FALSE(m.Any());
-  m.Set(5, true);
-  m.CutFrom(0);
-  EXPECT_FALSE(m.Get(5));
 }
 
 // Literal nibble arithmetic: the oracle for the in-place shifts.

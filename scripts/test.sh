@@ -37,7 +37,9 @@ run_tests native-tsan || failed=1
 configure_and_build win32
 # The 32-bit programs must be able to address more than 2 GiB.
 for exe in build/win32/app/win32/xcjm.exe build/win32/cli/jmz.exe; do
-  if ! i686-w64-mingw32-objdump -p "$exe" | grep -qi "large address aware"; then
+  # grep reads everything (no -q): an early exit would fail objdump's side
+  # of the pipe under pipefail.
+  if ! i686-w64-mingw32-objdump -p "$exe" | grep -i "large address aware" >/dev/null; then
     echo "$exe is not large-address-aware"
     failed=1
   fi

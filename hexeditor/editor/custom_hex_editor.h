@@ -463,7 +463,6 @@ class TCustomQDHexEditor {
   // OnProgress; false when it cancels.
   bool ReportProgress(TQDHProgressKind kind, const std::string& name, int percent);
   // Replaces the bytes from pos to the end with tail (one byte longer at most).
-  void ChangeTail(std::int64_t pos, const std::vector<std::uint8_t>& tail);
   void ResetAfterLoad();
   // Caret to the first cell, view to the top left, layout and OnChange.
   void ResetCaretAndView();
@@ -481,8 +480,10 @@ class TCustomQDHexEditor {
   std::int32_t StateFlags() const;
   void BuildRedoRecord(const undo::RecordHead& head, UndoKind kind);
   void RevertRecord(const std::uint8_t* record, const undo::RecordHead& head, UndoKind kind);
-  // Puts back n removed bytes that a record keeps, as bytes or held pieces.
-  void PutBackRemoved(const std::uint8_t* saved, std::int32_t flags, std::int64_t pos, std::int64_t n);
+  // Puts the n bytes a record keeps (as bytes or held pieces) in place of
+  // [pos, pos + eraseSize), in one step.
+  void PutSaved(const std::uint8_t* saved, std::int32_t flags, std::int64_t pos, std::int64_t eraseSize,
+                std::int64_t n);
   // The buffer size a change of this kind leaves.
   std::int64_t SizeAfter(UndoKind kind, std::int64_t replacedCount, std::int64_t count) const;
   // What a new record discards once its change is complete: the redo and

@@ -9,7 +9,6 @@
 #include "hexeditor/editor/custom_hex_editor.h"
 #include "hexeditor/errors.h"
 #include "hexeditor/messages.h"
-#include "hexeditor/model/nibble_shift.h"
 #include "hexeditor/path_text.h"
 #include "hexeditor/model/piece_save.h"
 #include "platform/file.h"
@@ -85,43 +84,19 @@ void TCustomQDHexEditor::DeleteBytes(std::int64_t from, std::int64_t to) {
   ClearSelection();
 }
 
-// The nibble shifts move every byte after pos: the tail is read, shifted
-// and written back as one overwrite (and one inserted byte).
+// The nibble shifts change every byte after pos; the data shifts a long
+// tail where it is read instead of copying it.
 void TCustomQDHexEditor::InsertNibble(std::int64_t pos, bool high) {
   const std::int64_t old = data_.Size();
   if (pos < 0 || pos >= old) throw EQDHexEditor(msg::kDataBounds);
   data_.Reserve(old + 1);
-  std::vector<std::uint8_t> tail(static_cast<std::size_t>(old - pos + 1));
-  data_.Read(tail.data(), pos, old - pos);
-  InsertNibbleInPlace(tail.data(), old - pos, 0, high);
-  ChangeTail(pos, tail);
+  data_.Pieces().ShiftNibbles(pos, NibbleShift::kInsert, high);
   LayoutChanged();
 }
 
 void TCustomQDHexEditor::DeleteNibble(std::int64_t pos, bool high) {
-  const std::int64_t size = data_.Size();
-  if (pos < 0 || pos >= size) throw EQDHexEditor(msg::kDataBounds);
-  std::vector<std::uint8_t> tail(static_cast<std::size_t>(size - pos));
-  data_.Read(tail.data(), pos, size - pos);
-  DeleteNibbleInPlace(tail.data(), size - pos, 0, high);
-  data_.Write(tail.data(), pos, size - pos);
-}
-
-void TCustomQDHexEditor::ChangeTail(std::int64_t pos, const std::vector<std::uint8_t>& tail) {
-  // Overwrite and insert as one step: the bytes from pos on are replaced.
-  const std::int64_t size = data_.Size();
-  const auto n = static_cast<std::int64_t>(tail.size());
-  if (n == size - pos) {
-    data_.Write(tail.data(), pos, n);
-    return;
-  }
-  data_.Insert(tail.data() + (size - pos), size, n - (size - pos));
-  try {
-    data_.Write(tail.data(), pos, size - pos);
-  } catch (...) {
-    data_.Erase(size, n - (size - pos));
-    throw;
-  }
+  if (pos < 0 || pos >= data_.Size()) throw EQDHexEditor(msg::kDataBounds);
+  data_.Pieces().ShiftNibbles(pos, NibbleShift::kDelete, high);
 }
 
 // --- loading and saving ------------------------------------------------------------

@@ -40,13 +40,17 @@ std::int64_t SavedDataLength(UndoKind kind, const RecordHead& h) {
     case UndoKind::kChangeBytes:
     case UndoKind::kRemoveData:
     case UndoKind::kConvert:
+    case UndoKind::kInsertNibble:
+    case UndoKind::kDeleteNibble:
     case UndoKind::kAllDataSaved: return h.count;
     case UndoKind::kReplace: return h.count2;
-    case UndoKind::kInsertNibble:
-    case UndoKind::kDeleteNibble: return 1;
     default: return 0;
   }
 }
+
+// Where the bytes a record keeps begin: the nibble shifts keep the tail from
+// pos on, "all data saved" keeps everything.
+std::int64_t SavedDataStart(UndoKind kind, std::int64_t pos) { return kind == UndoKind::kAllDataSaved ? 0 : pos; }
 
 }  // namespace
 
@@ -90,7 +94,7 @@ std::int64_t TCustomQDHexEditor::CheckedDataLength(UndoKind kind, std::int64_t p
     case UndoKind::kConvert: data_.CheckRange(pos, count); return count;
     case UndoKind::kReplace: data_.CheckRange(pos, replacedCount); return replacedCount;
     case UndoKind::kInsertNibble:
-    case UndoKind::kDeleteNibble: data_.CheckRange(pos, 1); return 1;
+    case UndoKind::kDeleteNibble: data_.CheckRange(pos, 1); return DataSize() - pos;
     case UndoKind::kInsertBuffer:
       if (pos < 0 || pos > DataSize()) throw EQDHexEditor(msg::kDataBounds);
       return 0;
@@ -139,17 +143,18 @@ void TCustomQDHexEditor::RecordUndo(UndoKind kind, std::int64_t pos, std::string
 
 void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int64_t pos, std::string_view description,
                                       std::int64_t replacedCount, std::int64_t count, std::int64_t dataLength) {
-  const std::int64_t size = DataSize();
   const std::string_view text = description.empty() ? undo::DefaultDescription(kind) : description;
 
   const bool group = kind == UndoKind::kMultipleModification;
   const bool storeDescription = !description.empty() && !group;
   const std::size_t groupText = group ? Utf8Cut(text, kMaxGroupText) : 0;
   if (group) dataLength = 1 + static_cast<std::int64_t>(groupText);
-  // Large removals keep the removed pieces, not a copy of their bytes.
+  // Large ranges are kept as their pieces, not as a copy of their bytes.
+  const std::int64_t savedLength = group ? 0 : dataLength;
+  const std::int64_t savedStart = SavedDataStart(kind, pos);
   std::optional<PieceList> held;
-  if ((kind == UndoKind::kRemoveData || kind == UndoKind::kReplace) && dataLength >= undo::kHeldPiecesFrom) {
-    held = data_.Pieces().Copy(pos, dataLength);
+  if (savedLength >= undo::kHeldPiecesFrom) {
+    held = data_.Pieces().Copy(savedStart, savedLength);
     dataLength = 8;
   }
   const std::size_t dataArea = static_cast<std::size_t>(std::max<std::int64_t>(dataLength, 1));
@@ -159,7 +164,8 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int64_t pos, std::stri
   if (kind == UndoKind::kCursorMovement) h.flags |= undo::kFlagSelection;
   h.caret = CaretPosition();
   h.pos = pos;
-  h.count = kind == UndoKind::kAllDataSaved ? size : count;
+  const bool keepsTail = kind == UndoKind::kInsertNibble || kind == UndoKind::kDeleteNibble;
+  h.count = kind == UndoKind::kAllDataSaved || keepsTail ? savedLength : count;
   h.count2 = kind == UndoKind::kReplace ? replacedCount : 0;
   h.translation = translation_;
   h.bytesPerUnit = bytesPerUnit_;
@@ -185,30 +191,18 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int64_t pos, std::stri
 
   const std::size_t at = undo_.Grow(static_cast<std::size_t>(undo::kHeadSize) + dataArea);
   std::uint8_t* data = undo_.At(at + undo::kHeadSize);
+  if (heldId != 0) {
+    PutInt64(data, static_cast<std::int64_t>(heldId));
+  } else if (savedLength > 0) {
+    data_.Read(data, savedStart, savedLength);
+  }
   switch (kind) {
     case UndoKind::kChangeBytes:
-      data_.Read(data, pos, count);
       if (HasChangeMark(pos)) h.flags |= undo::kFlagMarkAtPos;
       if (count == 2 && HasChangeMark(pos + 1)) h.flags |= undo::kFlagMarkAfterPos;
       break;
-    case UndoKind::kRemoveData:
-    case UndoKind::kConvert:
-      if (heldId != 0) {
-        PutInt64(data, static_cast<std::int64_t>(heldId));
-      } else {
-        data_.Read(data, pos, count);
-      }
-      break;
-    case UndoKind::kReplace:
-      if (heldId != 0) {
-        PutInt64(data, static_cast<std::int64_t>(heldId));
-      } else {
-        data_.Read(data, pos, replacedCount);
-      }
-      break;
     case UndoKind::kInsertNibble:
     case UndoKind::kDeleteNibble:
-      data_.Read(data, pos, 1);
       if (HasChangeMark(pos)) h.flags |= undo::kFlagMarkAtPos;
       break;
     case UndoKind::kCursorMovement:
@@ -222,7 +216,6 @@ void TCustomQDHexEditor::AppendRecord(UndoKind kind, std::int64_t pos, std::stri
       data[0] = static_cast<std::uint8_t>(groupText);
       std::memcpy(data + 1, text.data(), groupText);
       break;
-    case UndoKind::kAllDataSaved: data_.Read(data, 0, size); break;
     default: break;
   }
   if (storeDescription) {
@@ -292,7 +285,7 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
   h.pos = undoHead.pos;
   h.count = undoHead.count;
   h.count2 = undoHead.count2;
-  std::int64_t from = undoHead.pos;
+  const std::int64_t from = SavedDataStart(kind, undoHead.pos);
   std::int64_t n = 0;
   switch (kind) {
     case UndoKind::kChangeBytes:
@@ -300,20 +293,20 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
     case UndoKind::kReplace:
     case UndoKind::kConvert: n = undoHead.count; break;
     case UndoKind::kAppendBuffer:
-      n = DataSize() - undoHead.pos;
-      h.count = n;
-      break;
     case UndoKind::kInsertNibble:
     case UndoKind::kDeleteNibble:
     case UndoKind::kAllDataSaved:
-      from = 0;
-      n = DataSize();
+      // Everything from the change's start to the end, as it is now.
+      n = DataSize() - from;
       h.count = n;
       break;
     default: break;
   }
   data_.CheckRange(from, n);
-  const std::size_t dataArea = static_cast<std::size_t>(std::max<std::int64_t>(n, 1));
+  std::optional<PieceList> held;
+  if (n >= undo::kHeldPiecesFrom) held = data_.Pieces().Copy(from, n);
+  const std::size_t dataArea = held ? 8 : static_cast<std::size_t>(std::max<std::int64_t>(n, 1));
+  if (dataArea > static_cast<std::size_t>(INT32_MAX - undo::kHeadSize)) throw OutOfMemoryError(msg::kOutOfMemory);
   h.size = static_cast<std::int32_t>(undo::kHeadSize + dataArea);
   h.flags = undo::KindBit(kind) | StateFlags();
   if (kind == UndoKind::kChangeBytes) {
@@ -325,8 +318,13 @@ void TCustomQDHexEditor::BuildRedoRecord(const RecordHead& undoHead, UndoKind ki
   h.bytesPerUnit = bytesPerUnit_;
 
   std::vector<std::uint8_t> block(static_cast<std::size_t>(h.size) + kRedoTrailerSize, 0);
+  if (held) {
+    h.flags |= undo::kFlagHeldPieces;
+    PutInt64(block.data() + undo::kHeadSize, static_cast<std::int64_t>(undo_.Hold(std::move(*held))));
+  } else {
+    data_.Read(block.data() + undo::kHeadSize, from, n);
+  }
   undo::WriteHead(block.data(), h);
-  data_.Read(block.data() + undo::kHeadSize, from, n);
   std::uint8_t* marks = block.data() + h.size;
   for (const Bookmark& b : bookmarks_) {
     PutInt64(marks, b.pos);
@@ -344,14 +342,16 @@ void TCustomQDHexEditor::RemoveBytesRaw(std::int64_t from, std::int64_t to) {
   LayoutChanged();
 }
 
-void TCustomQDHexEditor::PutBackRemoved(const std::uint8_t* saved, std::int32_t flags, std::int64_t pos,
-                                        std::int64_t n) {
-  if ((flags & undo::kFlagHeldPieces) == 0) {
-    InsertBytes(saved, n, pos);
-    return;
+void TCustomQDHexEditor::PutSaved(const std::uint8_t* saved, std::int32_t flags, std::int64_t pos,
+                                  std::int64_t eraseSize, std::int64_t n) {
+  data_.CheckRange(pos, eraseSize);
+  data_.Reserve(SaturatingAdd(DataSize() - eraseSize, n));
+  if (flags & undo::kFlagHeldPieces) {
+    data_.Pieces().PutPieces(pos, eraseSize, undo_.Held(static_cast<std::uint64_t>(GetInt64(saved))));
+  } else {
+    data_.Pieces().Replace(pos, eraseSize, saved, n);
   }
-  data_.Pieces().InsertPieces(pos, undo_.Held(static_cast<std::uint64_t>(GetInt64(saved))));
-  LayoutChanged();
+  if (eraseSize != n) LayoutChanged();
 }
 
 void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHead& h, UndoKind kind) {
@@ -359,12 +359,12 @@ void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHe
   const std::int64_t pos = h.pos;
   switch (kind) {
     case UndoKind::kChangeBytes:
-      data_.Write(saved, pos, h.count);
+      PutSaved(saved, h.flags, pos, h.count, h.count);
       marks_.Set(pos, (h.flags & undo::kFlagMarkAtPos) != 0);
       if (h.count == 2) marks_.Set(pos + 1, (h.flags & undo::kFlagMarkAfterPos) != 0);
       break;
     case UndoKind::kRemoveData:
-      PutBackRemoved(saved, h.flags, pos, h.count);
+      PutSaved(saved, h.flags, pos, 0, h.count);
       AdjustBookmarks(pos, h.count);
       marks_.CutFrom(pos);
       break;
@@ -374,8 +374,7 @@ void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHe
       marks_.CutFrom(pos);
       break;
     case UndoKind::kReplace:
-      RemoveBytesRaw(pos, pos + h.count);
-      PutBackRemoved(saved, h.flags, pos, h.count2);
+      PutSaved(saved, h.flags, pos, h.count, h.count2);
       AdjustBookmarksWithin(pos + h.count, h.count2 - h.count, DataSize());
       marks_.CutFrom(pos > 0 ? pos - 1 : 0);
       break;
@@ -387,25 +386,18 @@ void TCustomQDHexEditor::RevertRecord(const std::uint8_t* record, const RecordHe
       break;
     case UndoKind::kInsertNibble:
     case UndoKind::kDeleteNibble:
-      if (kind == UndoKind::kInsertNibble) {
-        DeleteNibble(pos, false);
-      } else {
-        InsertNibble(pos, false);
-      }
-      data_.Write(saved, pos, 1);
-      // Like every size change, this drops the marks from pos on, the one
-      // the record kept for pos included.
+      // The record keeps the tail as it was; like every size change, this
+      // drops the marks from pos on.
+      PutSaved(saved, h.flags, pos, DataSize() - pos, h.count);
       marks_.CutFrom(pos);
-      data_.SetSize(DataSize() - 1);
       LayoutChanged();
       break;
     case UndoKind::kConvert:
-      data_.Write(saved, pos, h.count);
+      PutSaved(saved, h.flags, pos, h.count, h.count);
       marks_.CutFrom(pos);
       break;
     case UndoKind::kAllDataSaved:
-      data_.SetSize(h.count);
-      data_.Write(saved, 0, h.count);
+      PutSaved(saved, h.flags, 0, DataSize(), h.count);
       LayoutChanged();
       break;
     default: break;
@@ -505,25 +497,25 @@ void TCustomQDHexEditor::Redo() {
 
   // The undo before this redo already dropped the marks from pos on.
   switch (kind) {
-    case UndoKind::kChangeBytes: data_.Write(data, pos, h.count); break;
+    case UndoKind::kChangeBytes:
+    case UndoKind::kConvert: PutSaved(data, h.flags, pos, h.count, h.count); break;
     case UndoKind::kRemoveData: RemoveBytesRaw(pos, pos + h.count); break;
-    case UndoKind::kInsertBuffer: InsertBytes(data, h.count, pos); break;
-    case UndoKind::kReplace:
-      RemoveBytesRaw(pos, pos + h.count2);
-      InsertBytes(data, h.count, pos);
+    case UndoKind::kInsertBuffer: PutSaved(data, h.flags, pos, 0, h.count); break;
+    case UndoKind::kReplace: PutSaved(data, h.flags, pos, h.count2, h.count); break;
+    case UndoKind::kAppendBuffer: {
+      const bool wasEmpty = DataSize() == 0;
+      PutSaved(data, h.flags, DataSize(), 0, h.count);
+      if (wasEmpty) marks_.Clear();
       break;
-    case UndoKind::kAppendBuffer: AppendBytes(data, h.count); break;
+    }
     case UndoKind::kInsertNibble:
     case UndoKind::kDeleteNibble:
-    case UndoKind::kAllDataSaved:
-      data_.SetSize(h.count);
-      data_.Write(data, 0, h.count);
+    case UndoKind::kAllDataSaved: {
+      const std::int64_t from = SavedDataStart(kind, pos);
+      PutSaved(data, h.flags, from, DataSize() - from, h.count);
       LayoutChanged();
       break;
-    case UndoKind::kConvert:
-      RemoveBytesRaw(pos, pos + h.count);
-      InsertBytes(data, h.count, pos);
-      break;
+    }
     default: break;
   }
 
@@ -542,6 +534,7 @@ void TCustomQDHexEditor::Redo() {
     if (h.count == 2) marks_.Set(pos + 1, (h.flags & undo::kFlagMarkAfterPos) != 0);
   }
   undo_.PutBackLastUndone();
+  undo_.ReleaseUnreferenced();
   Host().Invalidate();
   FireChange();
 }

@@ -71,6 +71,12 @@ void PieceData::Insert(std::int64_t pos, const std::uint8_t* src, std::int64_t s
   PutNewBytes(pos, 0, src, size);
 }
 
+void PieceData::Replace(std::int64_t pos, std::int64_t eraseSize, const std::uint8_t* src, std::int64_t size) {
+  CheckRange(pos, eraseSize);
+  if (size < 0) throw EQDHexEditor(msg::kDataBounds);
+  PutNewBytes(pos, eraseSize, src, size);
+}
+
 void PieceData::Erase(std::int64_t pos, std::int64_t size) {
   CheckRange(pos, size);
   if (size > 0) table_.Replace(pos, size, {});
@@ -94,18 +100,38 @@ PieceList PieceData::Extract(std::int64_t pos, std::int64_t size) {
   return removed;
 }
 
+void PieceData::ShiftNibbles(std::int64_t pos, NibbleShift shift, bool high) {
+  CheckRange(pos, 1);
+  const std::int64_t n = Size() - pos;
+  const std::int64_t newSize = shift == NibbleShift::kInsert ? n + 1 : n;
+  if (n < kShiftInMemoryBelow) {
+    std::vector<std::uint8_t> tail(static_cast<std::size_t>(n) + 1);
+    Read(pos, tail.data(), n);
+    if (shift == NibbleShift::kInsert)
+      InsertNibbleInPlace(tail.data(), n, 0, high);
+    else
+      DeleteNibbleInPlace(tail.data(), n, 0, high);
+    PutNewBytes(pos, n, tail.data(), newSize);
+    return;
+  }
+  auto shifted = std::make_shared<NibbleShiftedSource>(Copy(pos, n), shift, high);
+  kept_.reserve(kept_.size() + 1);
+  table_.Replace(pos, n, {Piece{shifted.get(), 0, newSize}});
+  kept_.push_back(std::move(shifted));  // fits the reserved room: no throw
+}
+
 bool PieceData::Knows(const PieceSource* source) const {
   if (source == file_.get() || source == added_.get()) return true;
   return std::any_of(kept_.begin(), kept_.end(), [&](const auto& s) { return s.get() == source; });
 }
 
-void PieceData::InsertPieces(std::int64_t pos, const PieceList& pieces) {
-  CheckRange(pos, 0);
+void PieceData::PutPieces(std::int64_t pos, std::int64_t eraseSize, const PieceList& pieces) {
+  CheckRange(pos, eraseSize);
   std::vector<std::shared_ptr<const PieceSource>> newcomers;
   for (const auto& source : pieces.Sources())
     if (!Knows(source.get())) newcomers.push_back(source);
   kept_.reserve(kept_.size() + newcomers.size());
-  table_.Replace(pos, 0, pieces.Pieces());
+  table_.Replace(pos, eraseSize, pieces.Pieces());
   kept_.insert(kept_.end(), newcomers.begin(), newcomers.end());  // fits the reserved room: no throw
 }
 

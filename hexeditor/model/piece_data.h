@@ -13,6 +13,7 @@
 
 #include "hexeditor/model/added_bytes.h"
 #include "hexeditor/model/file_window.h"
+#include "hexeditor/model/nibble_shift.h"
 #include "hexeditor/model/piece.h"
 #include "hexeditor/model/piece_table.h"
 
@@ -37,11 +38,22 @@ class PieceData {
   void Overwrite(std::int64_t pos, const std::uint8_t* src, std::int64_t size);
   void Insert(std::int64_t pos, const std::uint8_t* src, std::int64_t size);
   void Erase(std::int64_t pos, std::int64_t size);
+  // Puts `size` bytes from src in place of [pos, pos + eraseSize).
+  void Replace(std::int64_t pos, std::int64_t eraseSize, const std::uint8_t* src, std::int64_t size);
+  // Moves every nibble from byte pos (< Size) on one place (see nibble_shift.h):
+  // a short tail is shifted in memory, a long one becomes one piece of a
+  // source that shifts the old pieces where they are read.
+  void ShiftNibbles(std::int64_t pos, NibbleShift shift, bool high);
 
   // For undo, without copying bytes: the pieces of a range, and putting them back.
   PieceList Copy(std::int64_t pos, std::int64_t size) const;
   PieceList Extract(std::int64_t pos, std::int64_t size);
-  void InsertPieces(std::int64_t pos, const PieceList& pieces);
+  void InsertPieces(std::int64_t pos, const PieceList& pieces) { PutPieces(pos, 0, pieces); }
+  // Puts the pieces in place of [pos, pos + eraseSize).
+  void PutPieces(std::int64_t pos, std::int64_t eraseSize, const PieceList& pieces);
+
+  // Tails shorter than this are shifted in memory.
+  static constexpr std::int64_t kShiftInMemoryBelow = std::int64_t{64} << 10;
 
  private:
   void CheckRange(std::int64_t pos, std::int64_t size) const;
@@ -51,7 +63,8 @@ class PieceData {
 
   std::shared_ptr<FileWindow> file_;
   std::shared_ptr<AddedBytes> added_;
-  // Sources of pieces put back from lists made before the last OpenFile.
+  // Sources besides the file and the added bytes: those of pieces put back
+  // from lists made before the last OpenFile, and nibble-shifted tails.
   std::vector<std::shared_ptr<const PieceSource>> kept_;
   PieceTable table_;
 };

@@ -68,7 +68,8 @@ inline constexpr std::int32_t kFlagDescription = 0x100000;
 // The data area holds the 8-byte id of a piece list kept beside the stream
 // (TQDHUndoStorage::Held) instead of the bytes themselves.
 inline constexpr std::int32_t kFlagHeldPieces = 0x200000;
-// Removed ranges from this size on are held by reference.
+// Ranges a record keeps (removed, overwritten or shifted bytes) are held by
+// reference from this size on.
 inline constexpr std::int64_t kHeldPiecesFrom = std::int64_t{64} << 10;
 
 // The fixed part of a record.

@@ -178,6 +178,7 @@ void TQDHUndoStorage::ReleaseUnreferenced() {
     at += static_cast<std::size_t>(size);
   }
   if (hasLastUndone_) CollectHeldId(lastUndone_.data(), lastUndone_.size(), ids);
+  if (hasRedo_) CollectHeldId(redo_.data(), redo_.size(), ids);
   std::erase_if(held_, [&](const auto& entry) { return std::find(ids.begin(), ids.end(), entry.first) == ids.end(); });
 }
 

@@ -63,8 +63,8 @@ class TQDHUndoStorage {
   std::uint64_t Hold(PieceList pieces);
   const PieceList& Held(std::uint64_t id) const;
   std::size_t HeldCount() const { return held_.size(); }
-  // Forgets the lists that neither a record of the stream nor the
-  // last-undone record refers to any more.
+  // Forgets the lists that no record of the stream, the last-undone record
+  // or the redo record refers to any more.
   void ReleaseUnreferenced();
   // Writable address of the stream at offset (valid until the next growth).
   std::uint8_t* At(std::size_t offset) { return stream_.data() + offset; }

@@ -1,10 +1,12 @@
 // Files past 4 GiB in the editor: opened without being read, edited at both
-// ends, saved and read back; undo and redo of a gigabyte cut.
+// ends, saved and read back; undo and redo of a gigabyte cut and of changes
+// that touch every byte after a point.
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "hexeditor/editor/custom_hex_editor.h"
+#include "hexeditor/model/nibble_shift.h"
 #include "test_support.h"
 
 namespace hexed {
@@ -88,6 +90,65 @@ TEST(LargeFile, UndoAndRedoOfAGigabyteCutRestoreTheBytes) {
   e.Undo();
   EXPECT_EQ(e.DataSize(), kBig);
   EXPECT_EQ(e.BytesAt(0, 4), Text("HEAD"));
+}
+
+// The first and last `n` bytes of the data.
+std::pair<Bytes, Bytes> Ends(const TCustomQDHexEditor& e, std::int64_t n) {
+  return {e.BytesAt(0, n), e.BytesAt(e.DataSize() - n, n)};
+}
+
+// "HEAD" ... "TAIL" after a nibble shift at byte 1 (sparse zeros between).
+std::pair<Bytes, Bytes> ShiftedEnds(NibbleShift shift, bool high) {
+  Bytes head{'H', 'E', 'A', 'D', 0, 0};
+  Bytes tail{0, 'T', 'A', 'I', 'L', 0};
+  if (shift == NibbleShift::kInsert) {
+    InsertNibbleInPlace(head.data(), 5, 1, high);
+    InsertNibbleInPlace(tail.data(), 5, 0, true);  // the zero before it moves in like any other nibble
+    return {Bytes(head.begin(), head.begin() + 5), tail};
+  }
+  DeleteNibbleInPlace(head.data(), 5, 1, high);
+  DeleteNibbleInPlace(tail.data() + 1, 4, 0, true);
+  return {Bytes(head.begin(), head.begin() + 5), Bytes(tail.begin() + 1, tail.begin() + 5)};
+}
+
+// Nibble shifts and the whole-data record hold pieces, not the bytes after
+// their position: undo and redo of them on a file past 4 GiB copy nothing.
+TEST(LargeFile, ChangesOfEveryFollowingByteUndoAndRedoWithoutCopies) {
+  test::TempDir dir;
+  const fs::path file = dir / "big.bin";
+  MakeSparse(file);
+  TCustomQDHexEditor e;
+  e.LoadFile(file);
+  const auto original = Ends(e, 5);
+  for (const NibbleShift shift : {NibbleShift::kInsert, NibbleShift::kDelete}) {
+    for (const bool high : {true, false}) {
+      SCOPED_TRACE(testing::Message() << (shift == NibbleShift::kInsert ? "insert" : "delete") << " high=" << high);
+      const auto expected = ShiftedEnds(shift, high);
+      if (shift == NibbleShift::kInsert) {
+        e.RecordUndo(UndoKind::kInsertNibble, 1, "", 0, 1);
+        e.InsertNibble(1, high);
+      } else {
+        e.RecordUndo(UndoKind::kDeleteNibble, 1, "", 0, 1);
+        e.DeleteNibble(1, high);
+      }
+      const std::int64_t n = static_cast<std::int64_t>(expected.second.size());
+      EXPECT_EQ(e.BytesAt(0, 5), expected.first);
+      EXPECT_EQ(e.BytesAt(e.DataSize() - n, n), expected.second);
+      EXPECT_LT(e.UndoStorage().Size(), 200) << "the record holds the tail's pieces";
+      e.Undo();
+      EXPECT_EQ(Ends(e, 5), original);
+      EXPECT_LT(e.UndoStorage().Redo().size(), 1000u) << "the redo record holds pieces too";
+      e.Redo();
+      EXPECT_EQ(e.BytesAt(e.DataSize() - n, n), expected.second);
+      e.Undo();
+      EXPECT_EQ(e.DataSize(), kBig);
+    }
+  }
+  e.RecordUndo(UndoKind::kAllDataSaved, 0, "", 0, 0);
+  e.SetByte(kBig - 1, 'l');
+  EXPECT_LT(e.UndoStorage().Size(), 200);
+  e.Undo();
+  EXPECT_EQ(Ends(e, 5), original);
 }
 
 }  // namespace

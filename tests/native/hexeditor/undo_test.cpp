@@ -388,7 +388,8 @@ TEST(ChangeMarks, UndoingANibbleShiftDropsTheMarksFromItsPosition) {
     const Bytes before = test::Content(e);
     e.RecordUndo(kind, 2, "", 0, 1);
     const auto& stream = e.UndoStorage().Bytes();
-    EXPECT_NE(undo::GetInt32(stream.data() + stream.size() - undo::kMinRecordSize + undo::kOffFlags) & undo::kFlagMarkAtPos, 0) << "mark recorded";
+    EXPECT_NE(undo::GetInt32(stream.data() + *e.UndoStorage().NewestOffset() + undo::kOffFlags) & undo::kFlagMarkAtPos, 0)
+        << "mark recorded";
     if (kind == UndoKind::kInsertNibble) {
       e.InsertNibble(2, true);
     } else {

@@ -27,31 +27,33 @@ constexpr wchar_t kAllFilesFilter[] = L"全部文件(*.*)|*.*";
 
 struct MenuLine {
   int id;  // 0: a separator
-  const wchar_t* caption;
-  bool checked;
+  const wchar_t* caption = nullptr;
+  bool checked = false;
 };
+
+constexpr MenuLine kSeparator{0};
 
 // The window's pop-up menu, top to bottom.
 constexpr MenuLine kMenu[] = {
-    {kIdN1, L"文件保存为", false},
+    {kIdN1, L"文件保存为"},
     {kIdBak1, L"(勾选时)覆盖替换原文件前备份(.bak)", true},
-    {0, nullptr, false},
-    {kIdN5, L"(勾选时)文件为只读模式", false},
-    {0, nullptr, false},
-    {kIdN4, L"(勾选时)插入内容", false},
-    {0, nullptr, false},
-    {kIdN10, L"复制", false},
-    {kIdN12, L"剪贴", false},
-    {kIdN11, L"粘贴", false},
-    {0, nullptr, false},
-    {kIdN2, L"撤消修改", false},
-    {kIdN3, L"重做修改", false},
-    {0, nullptr, false},
-    {kIdN161, L"另外打开文件16进制查看(编辑修改)", false},
-    {0, nullptr, false},
-    {kIdFind, L"查找\tCtrl+F", false},
-    {kIdReplace, L"替换\tCtrl+H", false},
-    {kIdGoTo, L"转到位置\tCtrl+G", false},
+    kSeparator,
+    {kIdN5, L"(勾选时)文件为只读模式"},
+    kSeparator,
+    {kIdN4, L"(勾选时)插入内容"},
+    kSeparator,
+    {kIdN10, L"复制"},
+    {kIdN12, L"剪贴"},
+    {kIdN11, L"粘贴"},
+    kSeparator,
+    {kIdN2, L"撤消修改"},
+    {kIdN3, L"重做修改"},
+    kSeparator,
+    {kIdN161, L"另外打开文件16进制查看(编辑修改)"},
+    kSeparator,
+    {kIdFind, L"查找\tCtrl+F"},
+    {kIdReplace, L"替换\tCtrl+H"},
+    {kIdGoTo, L"转到位置\tCtrl+G"},
 };
 
 // The design's place where the monitor it lies on holds it; otherwise moved

@@ -41,22 +41,32 @@ keep_best() {
   if [ -z "${kept_[$2]:-}" ] || [ "$(echo "$3 < ${kept_[$2]}" | bc -l)" = 1 ]; then kept_[$2]=$3; fi
 }
 
-# Calls FUNCTION with each NAME in turn, ROUNDS times over: the commands take
-# turns round by round, so a slow spell of the machine falls on all of them.
-# Usage: take_turns ROUNDS FUNCTION NAME...
-take_turns() {
-  local rounds=$1 function=$2 r n
-  shift 2
+# Times `RUN NAME` into an empty $work/out for each NAME in turn, ROUNDS
+# times over, and keeps each name's best time in the associative array best;
+# `CHECK NAME` then looks at the output, untimed. The commands take turns
+# round by round, so a slow spell of the machine falls on all of them.
+# Usage: best_of_turns ROUNDS RUN CHECK NAME...
+best_of_turns() {
+  local rounds=$1 run=$2 check=$3 r n t0 t
+  shift 3
   for ((r = 0; r < rounds; r++)); do
-    for n in "$@"; do "$function" "$n"; done
+    for n in "$@"; do
+      empty_out
+      t0=$(date +%s.%N)
+      "$run" "$n"
+      t=$(seconds_since "$t0")
+      "$check" "$n"
+      keep_best best "$n" "$t"
+    done
   done
 }
 
 # One result row beside cp: LABEL (padded to WIDTH), its best SECONDS, the
-# throughput over $mib MiB and the speed beside cp's best, $t_cp.
+# throughput over $mib MiB and the speed beside cp's best time.
 # Usage: report_vs_cp WIDTH LABEL SECONDS
 report_vs_cp() {
-  printf "%-${1}s %7.3f s  %8.1f MiB/s  %5.2fx cp\n" "$2" "$3" "$(echo "$mib / $3" | bc -l)" "$(echo "$t_cp / $3" | bc -l)"
+  printf "%-${1}s %7.3f s  %8.1f MiB/s  %5.2fx cp\n" "$2" "$3" "$(echo "$mib / $3" | bc -l)" \
+    "$(echo "${best[cp]} / $3" | bc -l)"
 }
 
 # The head of a table beside cp: the setting, then the rows of cp and of a

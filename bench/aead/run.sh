@@ -41,10 +41,7 @@ cat "$work/data.bin" "$work/enc0/"* > /dev/null
 
 names=(cp dd jmz-encrypt jmz-decrypt age-encrypt age-decrypt gpg-encrypt gpg-decrypt)
 declare -A best
-run() {  # one timed run of $1, its output removed before and after
-  empty_out
-  local t0 t
-  t0=$(date +%s.%N)
+run() {  # one run of $1 into $work/out
   case $1 in
     cp | dd) copy_baseline "$1" ;;
     jmz-encrypt) "$jmz" encrypt --aead "${small[@]}" -k "$key" -o "$work/out" "$work/data.bin" >/dev/null ;;
@@ -56,13 +53,10 @@ run() {  # one timed run of $1, its output removed before and after
     gpg-decrypt) gpg --batch --quiet --pinentry-mode loopback --passphrase "$key" -d -o "$work/out/data.bin" \
                    "$work/enc0/data.gpg" 2>/dev/null ;;
   esac
-  t=$(seconds_since "$t0")
-  case $1 in *-decrypt) cmp "$work/data.bin" "$work/out/data.bin" ;; esac
-  keep_best best "$1" "$t"
 }
-take_turns "$rounds" run "${names[@]}"
+check() { case $1 in *-decrypt) cmp "$work/data.bin" "$work/out/data.bin" ;; esac; }
+best_of_turns "$rounds" run check "${names[@]}"
 
-t_cp=${best[cp]}
 report() { report_vs_cp 44 "$@"; }
 report_cp_and_dd 44
 report "jmz encrypt --aead (KDF 1 MiB, 1 pass)" "${best[jmz-encrypt]}"

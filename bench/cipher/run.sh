@@ -23,10 +23,7 @@ cat "$work/data.bin" "$work/enc0/data.jmz" > /dev/null
 
 names=(cp dd openssl encrypt decrypt)
 declare -A best
-run() {  # one timed run of $1, its output removed before and after
-  empty_out
-  local t0 t
-  t0=$(date +%s.%N)
+run() {  # one run of $1 into $work/out
   case $1 in
     cp | dd) copy_baseline "$1" ;;
     openssl) openssl enc -aes-128-ctr -K 000102030405060708090a0b0c0d0e0f -iv 000102030405060708090a0b0c0d0e0f \
@@ -34,13 +31,10 @@ run() {  # one timed run of $1, its output removed before and after
     encrypt) "$jmz" encrypt -k "$key" -o "$work/out" "$work/data.bin" >/dev/null ;;
     decrypt) "$jmz" decrypt -k "$key" -o "$work/out" "$work/enc0/data.jmz" >/dev/null ;;
   esac
-  t=$(seconds_since "$t0")
-  if [ "$1" = decrypt ]; then cmp "$work/data.bin" "$work/out/data.bin"; fi
-  keep_best best "$1" "$t"
 }
-take_turns "$rounds" run "${names[@]}"
+check() { if [ "$1" = decrypt ]; then cmp "$work/data.bin" "$work/out/data.bin"; fi; }
+best_of_turns "$rounds" run check "${names[@]}"
 
-t_cp=${best[cp]}
 report() { report_vs_cp 34 "$@"; }
 report_cp_and_dd 34
 report "openssl enc -aes-128-ctr" "${best[openssl]}"

@@ -261,6 +261,9 @@ class MainWindow final : public Window, public engine::JobHost {
   // True, with a beep, while another job command is being prepared,
   // dispatched or run.
   bool RefuseWhileBusy();
+  // Runs `command` as the window's one job command, once the worker has
+  // ended and with the window held; refused while another command runs.
+  void RunJobCommand(const std::function<void()>& command);
   // A batch command from its reset to its dispatch; any failure on the way
   // ends in BatchFailed with the file it was at.
   void RunBatchCommand(int button, const FileDialogRequest& request, const BatchKeys& keys);
@@ -282,6 +285,13 @@ class MainWindow final : public Window, public engine::JobHost {
   void Button6Click();
   void Button7Click();
   void Button8Click();
+  // Whether a click on a carried-package button may go on: while its job runs
+  // the click cancels it, and without a carried package it only beeps.
+  bool CarriedPackageClickGoesOn(int button, const std::function<void()>& cancel);
+  // The output file chosen for the carried package's job, `fileName` beside the
+  // program suggested; none when the dialog was cancelled or the window closes.
+  std::optional<std::filesystem::path> AskCarriedOutput(const wchar_t* title, const wchar_t* filter,
+                                                       const std::string& fileName);
   bool StartSfxCreate(const std::filesystem::path& file, const std::filesystem::path& outputFolder);
 
   // main_window_host.cpp: the hand-over to the user-interface thread.

@@ -149,6 +149,14 @@ bool MainWindow::RefuseWhileBusy() {
   return true;
 }
 
+void MainWindow::RunJobCommand(const std::function<void()>& command) {
+  if (RefuseWhileBusy()) return;
+  CommandInProgress inProgress(*this);
+  if (!WaitForWorker()) return;
+  Hold hold(*this);
+  command();
+}
+
 MainWindow::BatchKeys MainWindow::CurrentKeys() const { return {KeyText(kIdJm1), KeyText(kIdJm2), aeadChecked_}; }
 
 void MainWindow::Button1Click() {

@@ -60,48 +60,51 @@ void MainWindow::Button6Click() {
   RunBatchCommand(kIdButton6, {kSfxCreateTitle, kJmzFilter, 1, PreselectedFile()}, keys);
 }
 
-void MainWindow::Button8Click() {
-  const std::string name = sfx::UsableCarriedName(package_.carriedName);
-  if (ButtonTag(kIdButton8) == 1) {
-    sfx::CancelSeparate(jobWindow_, name);
-    return;
+bool MainWindow::CarriedPackageClickGoesOn(int button, const std::function<void()>& cancel) {
+  if (ButtonTag(button) == 1) {
+    cancel();
+    return false;
   }
   if (!carriesPackage_) {
     group_.services.boxes.Beep();
-    return;
+    return false;
   }
-  if (RefuseWhileBusy()) return;
-  CommandInProgress command(*this);
-  if (!WaitForWorker()) return;
-  Hold hold(*this);
-  try {
-    ResetJobs();
-    SetStatusPanelText(platform::Widen(sfx::PackageStatusText(package_, name)));
-    const std::filesystem::path suggested = OwnProgram().parent_path() / platform::Utf8ToPath(name);
-    FileDialogRequest request{kSeparateTitle, kJmzFilter, 1, suggested.wstring()};
-    const std::optional<SavedFile> saved = group_.services.dialogs.SaveFile(Handle(), request);
-    if (!saved || closing_) return;
-    const sfx::SeparateInput input{OwnProgram(), package_, std::filesystem::path(saved->path)};
-    if (!StartWorker([this, input] { sfx::SeparatePackage(jobWindow_, input); }))
-      throw std::runtime_error("the window cannot start a job");
-  } catch (const std::exception&) {
-    state_.separateActive = false;
-    LogLine("分离自解密文件出错!已停止:可能要分离的文件(自身程序)正在被使用读写等:" +
-            engine::DisplayPath(OwnProgram()));
-    SetJobControls(engine::JobControl::kButton8, true);
-  }
+  return true;
+}
+
+std::optional<std::filesystem::path> MainWindow::AskCarriedOutput(const wchar_t* title, const wchar_t* filter,
+                                                                  const std::string& fileName) {
+  const std::filesystem::path suggested = OwnProgram().parent_path() / platform::Utf8ToPath(fileName);
+  FileDialogRequest request{title, filter, 1, suggested.wstring()};
+  const std::optional<SavedFile> saved = group_.services.dialogs.SaveFile(Handle(), request);
+  if (!saved || closing_) return std::nullopt;
+  return std::filesystem::path(saved->path);
+}
+
+void MainWindow::Button8Click() {
+  const std::string name = sfx::UsableCarriedName(package_.carriedName);
+  if (!CarriedPackageClickGoesOn(kIdButton8, [&] { sfx::CancelSeparate(jobWindow_, name); })) return;
+  RunJobCommand([&] {
+    try {
+      ResetJobs();
+      SetStatusPanelText(platform::Widen(sfx::PackageStatusText(package_, name)));
+      const std::optional<std::filesystem::path> output = AskCarriedOutput(kSeparateTitle, kJmzFilter, name);
+      if (!output) return;
+      const sfx::SeparateInput input{OwnProgram(), package_, *output};
+      if (!StartWorker([this, input] { sfx::SeparatePackage(jobWindow_, input); }))
+        throw std::runtime_error("the window cannot start a job");
+    } catch (const std::exception&) {
+      state_.separateActive = false;
+      LogLine("分离自解密文件出错!已停止:可能要分离的文件(自身程序)正在被使用读写等:" +
+              engine::DisplayPath(OwnProgram()));
+      SetJobControls(engine::JobControl::kButton8, true);
+    }
+  });
 }
 
 void MainWindow::Button7Click() {
   const std::string name = sfx::UsableCarriedName(package_.carriedName);
-  if (ButtonTag(kIdButton7) == 1) {
-    sfx::CancelSelfDecrypt(jobWindow_, name);
-    return;
-  }
-  if (!carriesPackage_) {
-    group_.services.boxes.Beep();
-    return;
-  }
+  if (!CarriedPackageClickGoesOn(kIdButton7, [&] { sfx::CancelSelfDecrypt(jobWindow_, name); })) return;
   if (RefuseWhileBusy()) return;
   CommandInProgress command(*this);
   // With the authenticated-encryption item on, any key text goes to the job.
@@ -114,12 +117,9 @@ void MainWindow::Button7Click() {
     ResetJobs();
     SetStatusPanelText(platform::Widen(sfx::SelfDecryptStartText(package_)));
     const std::string base = engine::SplitFileName(platform::Utf8ToPath(name)).name;
-    const std::filesystem::path suggested = OwnProgram().parent_path() / platform::Utf8ToPath(base);
-    FileDialogRequest request{kSelfDecryptTitle, text::kAllFilesFilter, 1, suggested.wstring()};
-    const std::optional<SavedFile> saved = group_.services.dialogs.SaveFile(Handle(), request);
-    if (!saved || closing_) return;
-    sfx::SelfDecryptInput input{OwnProgram(), package_, std::filesystem::path(saved->path), *key,
-                                      platform::Narrow(KeyText(kIdJm2))};
+    const std::optional<std::filesystem::path> output = AskCarriedOutput(kSelfDecryptTitle, text::kAllFilesFilter, base);
+    if (!output) return;
+    sfx::SelfDecryptInput input{OwnProgram(), package_, *output, *key, platform::Narrow(KeyText(kIdJm2))};
     if (!StartWorker([this, input]() mutable {
           sfx::SelfDecrypt(jobWindow_, input);
           engine::aead::WipeContainer(input.decryptKey);

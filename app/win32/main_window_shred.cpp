@@ -32,25 +32,23 @@ void MainWindow::delflClick() {
     SetStatusPanelText(kShredStopped);
     return;
   }
-  if (RefuseWhileBusy()) return;
-  CommandInProgress command(*this);
-  if (!WaitForWorker()) return;
-  Hold hold(*this);
-  try {
-    const FileDialogRequest request{kShredTitle, text::kAllFilesFilter, 1, L""};
-    ResetJobs();
-    const std::optional<std::vector<std::wstring>> files = group_.services.dialogs.OpenFiles(Handle(), request);
-    if (!files || files->empty() || closing_) {
-      SetStatusPanelText(kShredCancelled);
-      return;
-    }
-    std::vector<std::filesystem::path> paths(files->begin(), files->end());
-    // Tfsw: runs the batch and ends; the worker swallows whatever escapes it.
-    if (!StartWorker([this, paths = std::move(paths)] { utils::ShredBatch(shredWindow_, paths); }))
+  RunJobCommand([this] {
+    try {
+      const FileDialogRequest request{kShredTitle, text::kAllFilesFilter, 1, L""};
+      ResetJobs();
+      const std::optional<std::vector<std::wstring>> files = group_.services.dialogs.OpenFiles(Handle(), request);
+      if (!files || files->empty() || closing_) {
+        SetStatusPanelText(kShredCancelled);
+        return;
+      }
+      std::vector<std::filesystem::path> paths(files->begin(), files->end());
+      // Tfsw: runs the batch and ends; the worker swallows whatever escapes it.
+      if (!StartWorker([this, paths = std::move(paths)] { utils::ShredBatch(shredWindow_, paths); }))
+        group_.services.boxes.Beep();
+    } catch (const std::exception&) {
       group_.services.boxes.Beep();
-  } catch (const std::exception&) {
-    group_.services.boxes.Beep();
-  }
+    }
+  });
 }
 
 void MainWindow::SetDelflRunning(bool running) {

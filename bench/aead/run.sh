@@ -14,21 +14,20 @@
 # Usage: bench/aead/run.sh [size in MiB, default 1024] [rounds, default 3]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. bench/common.sh
 
 mib=${1:-1024}
 rounds=${2:-3}
 for tool in age age-keygen gpg argon2; do
   command -v "$tool" >/dev/null || { echo "bench/aead needs $tool: run scripts/install-deps.sh" >&2; exit 1; }
 done
-cmake --preset native >/dev/null
-cmake --build --preset native --target jmz >/dev/null
+bench_build native jmz
 jmz=$PWD/build/native/cli/jmz
 
-work=$(mktemp -d "${BENCH_DIR:-/tmp}/jmz-aead-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_workdir jmz-aead-bench
 export GNUPGHOME=$work/gnupg
 mkdir -m 700 "$GNUPGHOME"
-head -c $((mib * 1048576)) /dev/urandom > "$work/data.bin"
+bench_random_file "$mib" "$work/data.bin"
 key="bench key 0123"
 small=(--kdf-memory 1 --kdf-passes 1)
 age-keygen -o "$work/age.key" 2>/dev/null
@@ -42,15 +41,9 @@ cat "$work/data.bin" "$work/enc0/"* > /dev/null
 
 names=(cp dd jmz-encrypt jmz-decrypt age-encrypt age-decrypt gpg-encrypt gpg-decrypt)
 declare -A best
-run() {  # one timed run of $1, its output removed before and after
-  rm -rf "$work/out"
-  mkdir "$work/out"
-  sync -f "$work"
-  local t0 t1 t
-  t0=$(date +%s.%N)
+run() {  # one run of $1 into $work/out
   case $1 in
-    cp) cp "$work/data.bin" "$work/out/copy.bin" ;;
-    dd) dd if="$work/data.bin" of="$work/out/dd.bin" bs=4M status=none ;;
+    cp | dd) copy_baseline "$1" ;;
     jmz-encrypt) "$jmz" encrypt --aead "${small[@]}" -k "$key" -o "$work/out" "$work/data.bin" >/dev/null ;;
     jmz-decrypt) "$jmz" decrypt -k "$key" -o "$work/out" "$work/enc0/data.jmz" >/dev/null ;;
     age-encrypt) age -r "$recipient" -o "$work/out/data.age" "$work/data.bin" ;;
@@ -60,20 +53,12 @@ run() {  # one timed run of $1, its output removed before and after
     gpg-decrypt) gpg --batch --quiet --pinentry-mode loopback --passphrase "$key" -d -o "$work/out/data.bin" \
                    "$work/enc0/data.gpg" 2>/dev/null ;;
   esac
-  t1=$(date +%s.%N)
-  t=$(echo "$t1 - $t0" | bc -l)
-  case $1 in *-decrypt) cmp "$work/data.bin" "$work/out/data.bin" ;; esac
-  if [ -z "${best[$1]:-}" ] || [ "$(echo "$t < ${best[$1]}" | bc -l)" = 1 ]; then best[$1]=$t; fi
 }
-for ((r = 0; r < rounds; r++)); do
-  for n in "${names[@]}"; do run "$n"; done
-done
+check() { case $1 in *-decrypt) cmp "$work/data.bin" "$work/out/data.bin" ;; esac; }
+best_of_turns "$rounds" run check "${names[@]}"
 
-t_cp=${best[cp]}
-report() { printf '%-44s %7.3f s  %8.1f MiB/s  %5.2fx cp\n' "$1" "$2" "$(echo "$mib / $2" | bc -l)" "$(echo "$t_cp / $2" | bc -l)"; }
-echo "file: $mib MiB, warm page cache, $(nproc) cores, best of $rounds alternating rounds"
-report "cp" "${best[cp]}"
-report "dd bs=4M (plain read-write loop)" "${best[dd]}"
+report() { report_vs_cp 44 "$@"; }
+report_cp_and_dd 44
 report "jmz encrypt --aead (KDF 1 MiB, 1 pass)" "${best[jmz-encrypt]}"
 report "jmz decrypt (authenticated)" "${best[jmz-decrypt]}"
 report "age -r (X25519, no KDF)" "${best[age-encrypt]}"
@@ -92,14 +77,12 @@ mkdir -p "$work/batch"
 for i in $(seq 1 100); do printf 'file %d\n' "$i" > "$work/batch/f$i.txt"; done
 declare -A kdf
 timed() {  # best time of "$@" into kdf[$name]
-  local name=$1 t0 t1 t
+  local name=$1 t0
   shift
   rm -rf "$work/out" && mkdir "$work/out"
   t0=$(date +%s.%N)
   "$@" >/dev/null
-  t1=$(date +%s.%N)
-  t=$(echo "$t1 - $t0" | bc -l)
-  if [ -z "${kdf[$name]:-}" ] || [ "$(echo "$t < ${kdf[$name]}" | bc -l)" = 1 ]; then kdf[$name]=$t; fi
+  keep_best kdf "$name" "$(seconds_since "$t0")"
 }
 for ((r = 0; r < rounds; r++)); do
   timed argon2 sh -c "printf '%s' '$key' | argon2 somesaltsomesalt -id -t 3 -k 262144 -p 1 -l 32"

@@ -7,16 +7,15 @@
 # Usage: bench/cipher/run.sh [size in MiB, default 1024] [rounds, default 5]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. bench/common.sh
 
 mib=${1:-1024}
 rounds=${2:-5}
-cmake --preset native >/dev/null
-cmake --build --preset native --target jmz cipher_bench >/dev/null
+bench_build native jmz cipher_bench
 jmz=$PWD/build/native/cli/jmz
 
-work=$(mktemp -d "${BENCH_DIR:-/tmp}/jmz-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-head -c $((mib * 1048576)) /dev/urandom > "$work/data.bin"
+bench_workdir jmz-bench
+bench_random_file "$mib" "$work/data.bin"
 key="bench key 0123"
 mkdir "$work/enc0"
 "$jmz" encrypt -k "$key" -o "$work/enc0" "$work/data.bin" >/dev/null
@@ -24,35 +23,20 @@ cat "$work/data.bin" "$work/enc0/data.jmz" > /dev/null
 
 names=(cp dd openssl encrypt decrypt)
 declare -A best
-run() {  # one timed run of $1, its output removed before and after
-  rm -rf "$work/out"
-  mkdir "$work/out"
-  sync -f "$work"
-  local t0 t1
-  t0=$(date +%s.%N)
+run() {  # one run of $1 into $work/out
   case $1 in
-    cp) cp "$work/data.bin" "$work/out/copy.bin" ;;
-    dd) dd if="$work/data.bin" of="$work/out/dd.bin" bs=4M status=none ;;
+    cp | dd) copy_baseline "$1" ;;
     openssl) openssl enc -aes-128-ctr -K 000102030405060708090a0b0c0d0e0f -iv 000102030405060708090a0b0c0d0e0f \
                -in "$work/data.bin" -out "$work/out/aes.bin" ;;
     encrypt) "$jmz" encrypt -k "$key" -o "$work/out" "$work/data.bin" >/dev/null ;;
     decrypt) "$jmz" decrypt -k "$key" -o "$work/out" "$work/enc0/data.jmz" >/dev/null ;;
   esac
-  t1=$(date +%s.%N)
-  local t
-  t=$(echo "$t1 - $t0" | bc -l)
-  if [ "$1" = decrypt ]; then cmp "$work/data.bin" "$work/out/data.bin"; fi
-  if [ -z "${best[$1]:-}" ] || [ "$(echo "$t < ${best[$1]}" | bc -l)" = 1 ]; then best[$1]=$t; fi
 }
-for ((r = 0; r < rounds; r++)); do
-  for n in "${names[@]}"; do run "$n"; done
-done
+check() { if [ "$1" = decrypt ]; then cmp "$work/data.bin" "$work/out/data.bin"; fi; }
+best_of_turns "$rounds" run check "${names[@]}"
 
-t_cp=${best[cp]}
-report() { printf '%-34s %7.3f s  %8.1f MiB/s  %5.2fx cp\n' "$1" "$2" "$(echo "$mib / $2" | bc -l)" "$(echo "$t_cp / $2" | bc -l)"; }
-echo "file: $mib MiB, warm page cache, $(nproc) cores, best of $rounds alternating rounds"
-report "cp" "${best[cp]}"
-report "dd bs=4M (plain read-write loop)" "${best[dd]}"
+report() { report_vs_cp 34 "$@"; }
+report_cp_and_dd 34
 report "openssl enc -aes-128-ctr" "${best[openssl]}"
 report "jmz encrypt (version 66)" "${best[encrypt]}"
 report "jmz decrypt (version 66)" "${best[decrypt]}"

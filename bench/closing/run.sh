@@ -5,6 +5,6 @@
 # Usage: bench/closing/run.sh [rounds, default 3]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target close_bench >/dev/null
+. bench/common.sh
+bench_build win64 close_bench
 cmake/wine-run.sh build/win64/bench/closing/close_bench.exe "${1:-3}"

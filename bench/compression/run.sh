@@ -9,6 +9,7 @@
 # compression_bench and zlib_inflate_loop programs.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. bench/common.sh
 
 mib=${1:-512}
 runs=${2:-3}
@@ -16,13 +17,11 @@ cores=$(nproc)
 if [ -n "${COMPRESSION_BENCH_BIN:-}" ]; then
   bin=$COMPRESSION_BENCH_BIN
 else
-  cmake --preset native >/dev/null
-  cmake --build --preset native --target compression_bench zlib_inflate_loop >/dev/null
+  bench_build native compression_bench zlib_inflate_loop
   bin=$PWD/build/native/bench/compression
 fi
 
-work=$(mktemp -d "${BENCH_DIR:-/tmp}/jmz-zbench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_workdir jmz-zbench
 
 # The test file: C headers (text), executables and random bytes (already
 # compressed media), 55 / 30 / 15 %, interleaved in eight rounds.

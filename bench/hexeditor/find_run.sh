@@ -8,20 +8,15 @@
 # HEXED_FIND_BENCH_BIN names an already built hexed_find_bench.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. bench/common.sh
 
 mib=${1:-1024}
 chunk=${2:-}
-bench=${HEXED_FIND_BENCH_BIN:-}
-if [ -z "$bench" ]; then
-  cmake --preset native >/dev/null
-  cmake --build --preset native --target hexed_find_bench >/dev/null
-  bench=$PWD/build/native/bench/hexeditor/hexed_find_bench
-fi
+bench=$(bench_program "${HEXED_FIND_BENCH_BIN:-}" bench/hexeditor/hexed_find_bench)
 
-work=$(mktemp -d "${BENCH_DIR:-/tmp}/hexed-find.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_workdir hexed-find
 file=$work/data.bin
-head -c $((mib * 1048576)) /dev/urandom > "$file"
+bench_random_file "$mib" "$file"
 cat "$file" > /dev/null
 
 # 16 random bytes without a line end or a zero (grep reads its patterns as

@@ -9,17 +9,12 @@
 # HEXED_LARGE_BENCH_BIN names an already built hexed_large_bench.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. bench/common.sh
 
 mib=${1:-4096}
-bench=${HEXED_LARGE_BENCH_BIN:-}
-if [ -z "$bench" ]; then
-  cmake --preset native >/dev/null
-  cmake --build --preset native --target hexed_large_bench >/dev/null
-  bench=$PWD/build/native/bench/hexeditor/hexed_large_bench
-fi
+bench=$(bench_program "${HEXED_LARGE_BENCH_BIN:-}" bench/hexeditor/hexed_large_bench)
 
-work=$(mktemp -d "${BENCH_DIR:-/tmp}/hexed-large.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_workdir hexed-large
 
 value() { tr ' ' '\n' | sed -n "s/^$1=//p"; }
 # The smaller of two numbers; the first when the second is empty.

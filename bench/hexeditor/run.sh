@@ -7,20 +7,15 @@
 # HEXED_BENCH_BIN names an already built hexed_load_bench.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. bench/common.sh
 
 mib=${1:-1024}
-bench=${HEXED_BENCH_BIN:-}
-if [ -z "$bench" ]; then
-  cmake --preset native >/dev/null
-  cmake --build --preset native --target hexed_load_bench >/dev/null
-  bench=$PWD/build/native/bench/hexeditor/hexed_load_bench
-fi
+bench=$(bench_program "${HEXED_BENCH_BIN:-}" bench/hexeditor/hexed_load_bench)
 [ -x /usr/bin/time ] || { echo "GNU time (Debian package 'time') is needed" >&2; exit 1; }
 
-work=$(mktemp -d "${BENCH_DIR:-/tmp}/hexed-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_workdir hexed-bench
 file=$work/data.bin
-head -c $((mib * 1048576)) /dev/urandom > "$file"
+bench_random_file "$mib" "$file"
 cat "$file" > /dev/null
 
 # Runs a command three times; prints the best wall time and the largest peak RSS (KiB).

@@ -29,6 +29,16 @@ class TemplateWriter {
     if (data_.size() % 2 != 0) data_.push_back(0);
   }
   void Dword(DWORD v) { Words({static_cast<std::uint16_t>(v & 0xFFFF), static_cast<std::uint16_t>(v >> 16)}); }
+  // The dialog itself, written first: a centred modal frame of cx × cy
+  // dialog units with a caption, `items` controls and the dialog font.
+  void Dialog(std::uint16_t items, std::uint16_t cx, std::uint16_t cy, const wchar_t* caption) {
+    Dword(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    Dword(0);
+    Words({items, 0, 0, cx, cy, 0, 0});  // items, x, y, cx, cy, no menu, default class
+    Text(caption);
+    Words({9});
+    Text(L"MS Shell Dlg");
+  }
   void Item(DWORD style, short x, short y, short cx, short cy, WORD id, std::uint16_t atom, const wchar_t* title) {
     Align();
     Dword(style | WS_CHILD | WS_VISIBLE);

@@ -131,9 +131,11 @@ void FindBar::CreateControls() {
   metrics.cbSize = sizeof metrics;
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) != FALSE)
     font_.Reset(CreateFontIndirectW(&metrics.lfMessageFont));
+  placed_.clear();
   for (const Place& p : kPlaces) {
     HWND item = CreateWindowExW(0, p.className, p.caption, WS_CHILD | p.style, 0, 0, 0, 0, hwnd_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), GetModuleHandleW(nullptr), nullptr);
+    placed_.push_back(item);
     if (item == nullptr) continue;
     if (font_.Get() != nullptr) SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   }
@@ -148,10 +150,11 @@ void FindBar::Layout() {
   GetClientRect(hwnd_, &client);
   const int right = client.right - app::ScaleForDpi(6, dpi_);
   const int closeWidth = app::ScaleForDpi(52, dpi_);
-  // Controls are found by their place in the table: the labels have no id.
-  HWND item = GetWindow(hwnd_, GW_CHILD);
-  for (const Place& p : kPlaces) {
-    if (item == nullptr) break;
+  // Each control was recorded beside its place when created: the labels have no id.
+  for (std::size_t i = 0; i < placed_.size(); ++i) {
+    HWND item = placed_[i];
+    if (item == nullptr) continue;
+    const Place& p = kPlaces[i];
     app::DesignRect r = app::ScaleForDpi(p.rect, dpi_);
     if (p.id == kIdFindClose) r.left = right - closeWidth;
     if (p.id == kIdFindStatus) r.width = std::max(0, right - closeWidth - app::ScaleForDpi(6, dpi_) - r.left);
@@ -159,7 +162,6 @@ void FindBar::Layout() {
     const bool stopShown = p.id != kIdFindStop || Busy();
     SetWindowPos(item, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(item, shown && stopShown ? SW_SHOWNA : SW_HIDE);
-    item = GetWindow(item, GW_HWNDNEXT);
   }
 }
 
@@ -205,12 +207,18 @@ std::wstring FindBar::StatusText() const { return platform::WindowText(Item(kIdF
 
 void FindBar::SetStatus(const std::string& text) { SetWindowTextW(Item(kIdFindStatus), platform::Widen(text).c_str()); }
 
+void FindBar::Warn(const std::string& text) {
+  SetStatus(text);
+  MessageBeep(MB_OK);
+}
+
+void FindBar::ReportPatternError(const search::PatternError& error) { Warn(find::PatternErrorText(error.kind())); }
+
 std::optional<search::Pattern> FindBar::PatternOrReport() {
   try {
     return find::MakePattern(FieldText(kIdFindText), Kind(), IsDlgButtonChecked(hwnd_, kIdIgnoreCase) == BST_CHECKED);
   } catch (const search::PatternError& e) {
-    SetStatus(find::PatternErrorText(e.kind()));
-    MessageBeep(MB_OK);
+    ReportPatternError(e);
     return std::nullopt;
   }
 }
@@ -232,15 +240,13 @@ void FindBar::ReplaceOne() {
       const std::vector<std::uint8_t> bytes = find::ReplacementBytes(FieldText(kIdReplaceText), Kind());
       const std::string refusal = find::ReplaceRefusal(editor, pattern->size(), bytes.size());
       if (!refusal.empty()) {
-        SetStatus(refusal);
-        MessageBeep(MB_OK);
+        Warn(refusal);
         return;
       }
       find::ReplaceSelectedMatch(editor, bytes);
       control_.CaretMoved();
     } catch (const search::PatternError& e) {
-      SetStatus(find::PatternErrorText(e.kind()));
-      MessageBeep(MB_OK);
+      ReportPatternError(e);
       return;
     }
   }
@@ -255,14 +261,12 @@ void FindBar::ReplaceAll() {
   try {
     replacement_ = find::ReplacementBytes(FieldText(kIdReplaceText), Kind());
   } catch (const search::PatternError& e) {
-    SetStatus(find::PatternErrorText(e.kind()));
-    MessageBeep(MB_OK);
+    ReportPatternError(e);
     return;
   }
   const std::string refusal = find::ReplaceRefusal(control_.Editor(), pattern->size(), replacement_.size());
   if (!refusal.empty()) {
-    SetStatus(refusal);
-    MessageBeep(MB_OK);
+    Warn(refusal);
     return;
   }
   Start(Job::kReplaceAll, std::move(*pattern), false);
@@ -338,8 +342,7 @@ void FindBar::Finish() {
   if (focusBefore_ != nullptr && IsWindow(focusBefore_)) SetFocus(focusBefore_);
   hexed::TCustomQDHexEditor& editor = control_.Editor();
   if (failed_) {
-    SetStatus("读取数据出错,查找已停止。");
-    MessageBeep(MB_OK);
+    Warn("读取数据出错,查找已停止。");
   } else if (job_ == Job::kFind) {
     switch (found_.status) {
       case search::FindStatus::kFound:
@@ -348,16 +351,14 @@ void FindBar::Finish() {
         SetStatus(find::FoundText(found_.wrapped, backward_));
         break;
       case search::FindStatus::kNotFound:
-        SetStatus(find::NotFoundText());
-        MessageBeep(MB_OK);
+        Warn(find::NotFoundText());
         break;
       case search::FindStatus::kCancelled: SetStatus(find::CancelledText()); break;
     }
   } else if (all_.cancelled) {
     SetStatus(find::CancelledText());
   } else if (all_.overLimit) {
-    SetStatus(find::TooManyMatchesText());
-    MessageBeep(MB_OK);
+    Warn(find::TooManyMatchesText());
   } else {
     find::ReplaceAll(editor, all_.positions, pattern_.size(), replacement_);
     control_.CaretMoved();

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/win32/gdi_object.h"
 #include "hexeditor/editor/find_replace.h"
@@ -88,6 +89,9 @@ class FindBar {
   hexed::find::TextKind Kind() const;
   std::optional<hexed::search::Pattern> PatternOrReport();
   void SetStatus(const std::string& text);
+  // Shows `text` in the status line with a beep: the bar's way to refuse.
+  void Warn(const std::string& text);
+  void ReportPatternError(const hexed::search::PatternError& error);
   void Start(Job job, hexed::search::Pattern pattern, bool backward);
   void Finish();
   // Stops the worker without showing its result (the window is closing).
@@ -102,6 +106,9 @@ class FindBar {
   bool replaceRow_ = false;
   int dpi_ = 96;
   app::GdiObject<HFONT> font_;
+  // The bar's controls in the order of the layout table, one per place (null
+  // where creation failed).
+  std::vector<HWND> placed_;
 
   // The running search: set up on the window's thread before the worker
   // starts, its result read there only after the worker was joined.

@@ -25,11 +25,36 @@ constexpr int kFindBarId = 2;
 constexpr std::size_t kMaxSaveNameChars = 216;
 constexpr wchar_t kAllFilesFilter[] = L"全部文件(*.*)|*.*";
 
-void Append(HMENU menu, int id, const wchar_t* caption, bool checked = false) {
-  AppendMenuW(menu, MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), static_cast<UINT_PTR>(id), caption);
-}
+struct MenuLine {
+  int id;  // 0: a separator
+  const wchar_t* caption = nullptr;
+  bool checked = false;
+};
 
-void Separator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
+constexpr MenuLine kSeparator{0};
+
+// The window's pop-up menu, top to bottom.
+constexpr MenuLine kMenu[] = {
+    {kIdN1, L"文件保存为"},
+    {kIdBak1, L"(勾选时)覆盖替换原文件前备份(.bak)", true},
+    kSeparator,
+    {kIdN5, L"(勾选时)文件为只读模式"},
+    kSeparator,
+    {kIdN4, L"(勾选时)插入内容"},
+    kSeparator,
+    {kIdN10, L"复制"},
+    {kIdN12, L"剪贴"},
+    {kIdN11, L"粘贴"},
+    kSeparator,
+    {kIdN2, L"撤消修改"},
+    {kIdN3, L"重做修改"},
+    kSeparator,
+    {kIdN161, L"另外打开文件16进制查看(编辑修改)"},
+    kSeparator,
+    {kIdFind, L"查找\tCtrl+F"},
+    {kIdReplace, L"替换\tCtrl+H"},
+    {kIdGoTo, L"转到位置\tCtrl+G"},
+};
 
 // The design's place where the monitor it lies on holds it; otherwise moved
 // and shrunk into that monitor's work area, so that the character column
@@ -240,25 +265,14 @@ void HexViewWindow::ApplySettings() {
 
 void HexViewWindow::CreateMenu() {
   menu_ = CreatePopupMenu();
-  Append(menu_, kIdN1, L"文件保存为");
-  Append(menu_, kIdBak1, L"(勾选时)覆盖替换原文件前备份(.bak)", true);
-  Separator(menu_);
-  Append(menu_, kIdN5, L"(勾选时)文件为只读模式");
-  Separator(menu_);
-  Append(menu_, kIdN4, L"(勾选时)插入内容");
-  Separator(menu_);
-  Append(menu_, kIdN10, L"复制");
-  Append(menu_, kIdN12, L"剪贴");
-  Append(menu_, kIdN11, L"粘贴");
-  Separator(menu_);
-  Append(menu_, kIdN2, L"撤消修改");
-  Append(menu_, kIdN3, L"重做修改");
-  Separator(menu_);
-  Append(menu_, kIdN161, L"另外打开文件16进制查看(编辑修改)");
-  Separator(menu_);
-  Append(menu_, kIdFind, L"查找\tCtrl+F");
-  Append(menu_, kIdReplace, L"替换\tCtrl+H");
-  Append(menu_, kIdGoTo, L"转到位置\tCtrl+G");
+  for (const MenuLine& line : kMenu) {
+    if (line.id == 0) {
+      AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
+    } else {
+      AppendMenuW(menu_, MF_STRING | (line.checked ? MF_CHECKED : MF_UNCHECKED), static_cast<UINT_PTR>(line.id),
+                  line.caption);
+    }
+  }
 }
 
 void HexViewWindow::ShowMenu(POINT screen) {

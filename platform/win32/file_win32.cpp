@@ -16,16 +16,10 @@ using win32io::ThrowLastError;
 
 InputFile::InputFile(const std::filesystem::path& path) {
   // Others may read the file while a job reads it, but not write it.
-  HANDLE h = CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) ThrowLastError("cannot open " + Narrow(path.wstring()));
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(h, &size)) {
-    CloseHandle(h);
-    ThrowLastError("cannot read the size of " + Narrow(path.wstring()));
-  }
-  handle_ = reinterpret_cast<std::intptr_t>(h);
-  size_ = static_cast<std::uint64_t>(size.QuadPart);
+  const win32io::OpenedFile file = win32io::OpenForReading(
+      path, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, &ThrowLastError);
+  handle_ = reinterpret_cast<std::intptr_t>(file.handle);
+  size_ = file.size;
 }
 
 InputFile::~InputFile() { CloseHandle(H(handle_)); }

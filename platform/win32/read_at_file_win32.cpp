@@ -4,13 +4,11 @@
 #include <string>
 
 #include "platform/read_at_file.h"
-#include "platform/win32/api_path.h"
 #include "platform/win32/handle_io.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
 
-using win32io::ApiPath;
 using win32io::H;
 
 namespace {
@@ -33,16 +31,10 @@ namespace {
 ReadAtFile::ReadAtFile(const std::filesystem::path& path) {
   // FILE_SHARE_DELETE: a save may rename or delete the viewed file while this
   // handle still reads the old bytes; writers are kept out so they stay put.
-  HANDLE h = CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) ThrowSystemError("cannot open " + Narrow(path.wstring()));
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(h, &size)) {
-    CloseHandle(h);
-    ThrowSystemError("cannot read the size of " + Narrow(path.wstring()));
-  }
-  handle_ = reinterpret_cast<std::intptr_t>(h);
-  size_ = static_cast<std::uint64_t>(size.QuadPart);
+  const win32io::OpenedFile file = win32io::OpenForReading(
+      path, FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, &ThrowSystemError);
+  handle_ = reinterpret_cast<std::intptr_t>(file.handle);
+  size_ = file.size;
 }
 
 ReadAtFile::~ReadAtFile() { CloseHandle(H(handle_)); }

@@ -5,6 +5,6 @@
 # Usage: bench/hexeditor/win32/run.sh [large size in MiB, default 256] [rounds, default 20]
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target hexed_paint_bench >/dev/null
+. bench/common.sh
+bench_build win64 hexed_paint_bench
 cmake/wine-run.sh build/win64/bench/hexeditor/win32/hexed_paint_bench.exe "${1:-256}" "${2:-20}"

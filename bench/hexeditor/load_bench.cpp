@@ -1,7 +1,7 @@
-// Loads one file into the hex editor's buffer and reports the time the load
-// took and the process's peak resident memory (VmHWM), as
+// Opens one file in the hex editor, reads every byte through it and reports
+// the time the open took and the process's peak resident memory (VmHWM), as
 //   load_seconds=<s> peak_kib=<KiB> bytes=<n> checksum=<sum>
-// The checksum reads every loaded byte, so the load cannot be skipped.
+// The checksum sums every byte read, so the reads cannot be skipped.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>

@@ -45,6 +45,6 @@ printf '%-28s %10.3f %14.1f\n' "cat FILE > /dev/null" "$t_cat" "$(echo "$kib_cat
 printf '%-28s %10.3f %14.1f\n' "hex editor LoadFile" "$t_ed" "$(echo "$kib_ed / 1024" | bc -l)"
 printf 'ratio editor / cat: time %.2f, peak memory %.1f\n' \
   "$(echo "$t_ed / $t_cat" | bc -l)" "$(echo "$kib_ed / $kib_cat" | bc -l)"
-printf 'editor peak beyond the file size: %.1f MiB (one copy of the file: %d MiB)\n' \
-  "$(echo "($kib_ed * 1024 - $bytes) / 1048576" | bc -l)" "$mib"
+printf 'editor peak: %.1f MiB, %.2f%% of the file (%d MiB)\n' \
+  "$(echo "$kib_ed / 1024" | bc -l)" "$(echo "$kib_ed * 1024 * 100 / $bytes" | bc -l)" "$mib"
 printf 'editor self-report: %s\n' "$self"

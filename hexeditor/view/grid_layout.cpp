@@ -16,8 +16,6 @@ GridRow RowCount(std::int64_t dataSize, int bpr, bool insertMode) {
   return SaturatingAdd(dataSize / bpr, extra);
 }
 
-int ClampToInt(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); }
-
 GridRow RowOfPosition(std::int64_t pos, int bpr) { return SaturatingAdd(pos / bpr, 2); }
 
 GridRow AddRows(GridRow row, std::int64_t delta) { return SaturatingAdd(row, delta); }

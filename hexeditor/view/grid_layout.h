@@ -60,9 +60,9 @@ int ColumnCount(int bpr, bool unicode);
 GridRow RowCount(std::int64_t dataSize, int bpr, bool insertMode);
 
 // --- Row arithmetic ------------------------------------------------------------
-// Pixels are clamped to ints, rows and positions held at the int64 limits,
-// so that values near the limits neither wrap nor overflow.
-int ClampToInt(std::int64_t v);
+// Rows and positions are held at the int64 limits and pixels at
+// ±kPixelLimit, so that sums near the limits neither wrap nor overflow.
+
 // The data row of a byte position: pos / BPR + 2.
 GridRow RowOfPosition(std::int64_t pos, int bpr);
 // row + delta, held at the int64 limits.

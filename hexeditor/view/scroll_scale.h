@@ -10,8 +10,10 @@
 
 namespace hexed {
 
-// Positions of a scaled scroll bar run from 0 to kScaledScrollUnits - 1.
-inline constexpr int kScaledScrollUnits = 1 << 30;
+// Positions of a scaled scroll bar run from 0 to kScaledScrollUnits - 1:
+// finer than any thumb can be dragged, and small enough that a scroll bar
+// multiplying a pixel offset by the range stays within an int.
+inline constexpr int kScaledScrollUnits = 1 << 16;
 
 class RowScrollScale {
  public:

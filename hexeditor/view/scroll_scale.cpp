@@ -81,7 +81,7 @@ int RowScrollScale::PositionOf(GridRow topRow) const {
 
 GridRow RowScrollScale::TopRowAt(int position) const {
   const int p = std::clamp(position, min_, lastPosition_);
-  if (!scaled_) return std::min<GridRow>(std::max<GridRow>(p, kFixedRows), lastTop_);
+  if (!scaled_) return p;
   if (lastPosition_ == min_) return kFixedRows;
   return kFixedRows + MulDiv64(p, lastTop_ - kFixedRows, lastPosition_, true);
 }

@@ -27,7 +27,8 @@ class RowScrollScale {
   int Page() const { return page_; }
   // True when positions are not row numbers.
   bool Scaled() const { return scaled_; }
-  // The highest position the thumb can take: Max() - Page() + 1.
+  // The highest position the thumb can take (Max() - Page() + 1 while the
+  // rows do not all fit).
   int LastPosition() const { return lastPosition_; }
   // The first and last top rows of the view.
   GridRow FirstTopRow() const { return kFixedRows; }

@@ -39,8 +39,9 @@ std::uint64_t Divide(Wide n, std::uint64_t d, std::uint64_t& remainder) {
   return q;
 }
 
-}  // namespace
-
+// floor(a · b / c), or the ceiling with roundUp, for a, b >= 0, c > 0 and
+// a <= c or b <= c (so that the quotient fits); the product is taken in
+// 128 bits, which 32-bit targets lack as a type.
 std::int64_t MulDiv64(std::int64_t a, std::int64_t b, std::int64_t c, bool roundUp) {
   std::uint64_t remainder = 0;
   const auto d = static_cast<std::uint64_t>(c);
@@ -48,6 +49,8 @@ std::int64_t MulDiv64(std::int64_t a, std::int64_t b, std::int64_t c, bool round
   if (roundUp && remainder != 0) ++q;
   return static_cast<std::int64_t>(q);
 }
+
+}  // namespace
 
 RowScrollScale::RowScrollScale(GridRow rowCount, int visibleRows) {
   const int visible = std::max(visibleRows, 1);

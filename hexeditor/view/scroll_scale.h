@@ -50,9 +50,4 @@ class RowScrollScale {
   int lastPosition_ = kFixedRows;
 };
 
-// floor(a · b / c), or the ceiling with roundUp, for a, b >= 0, c > 0 and
-// a <= c or b <= c (so that the quotient fits); the product is taken in
-// 128 bits, which 32-bit targets lack as a type.
-std::int64_t MulDiv64(std::int64_t a, std::int64_t b, std::int64_t c, bool roundUp);
-
 }  // namespace hexed

@@ -69,6 +69,15 @@ TEST_P(ScrollScale, PositionsComeBackAndRowsRiseWithThem) {
   }
 }
 
+TEST_P(ScrollScale, TheMiddlePositionShowsTheMiddleRows) {
+  const RowScrollScale s = Scale();
+  const int positions = s.LastPosition() - s.Min();
+  const int middle = s.Min() + positions / 2;
+  const long double rowsPerPosition = static_cast<long double>(LastTop() - 2) / positions;
+  const long double want = 2 + rowsPerPosition * (middle - s.Min());
+  EXPECT_NEAR(static_cast<long double>(s.TopRowAt(middle)), want, rowsPerPosition + 1);
+}
+
 constexpr GridRow kIntRows = GridRow{INT_MAX} + 1;  // the last row is INT_MAX
 
 INSTANTIATE_TEST_SUITE_P(
@@ -78,27 +87,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ScaleCase{"TwoToThe40Rows", GridRow{1} << 40, 37, true},
                     ScaleCase{"Int64MaxRows", INT64_MAX, 5, true}),
     [](const testing::TestParamInfo<ScaleCase>& i) { return std::string(i.param.name); });
-
-struct MulDivCase {
-  std::int64_t a, b, c;
-  bool roundUp;
-  std::int64_t want;
-};
-
-TEST(MulDiv64, ProductsPast64BitsDivideExactly) {
-  const MulDivCase cases[] = {
-      {7, 3, 2, false, 10},
-      {7, 3, 2, true, 11},
-      {6, 4, 3, true, 8},
-      {INT64_MAX, INT64_MAX, INT64_MAX, false, INT64_MAX},
-      {INT64_MAX - 1, 1 << 30, INT64_MAX, false, (1 << 30) - 1},
-      {INT64_MAX - 1, 1 << 30, INT64_MAX, true, 1 << 30},
-      {std::int64_t{1} << 62, std::int64_t{3} << 40, std::int64_t{1} << 61, false, std::int64_t{6} << 40},
-  };
-  for (const MulDivCase& c : cases) {
-    EXPECT_EQ(MulDiv64(c.a, c.b, c.c, c.roundUp), c.want) << c.a << " * " << c.b << " / " << c.c;
-  }
-}
 
 }  // namespace
 }  // namespace hexed

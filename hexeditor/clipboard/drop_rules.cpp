@@ -35,7 +35,7 @@ Effect DragEffect(const TCustomQDHexEditor& e, bool fromSelf, bool acceptable, b
 
 std::int64_t DropPosition(const TCustomQDHexEditor& e, Cell cell) {
   const int col = std::max(cell.col, 2);
-  const int row = std::clamp(cell.row, 2, std::max(2, e.RowCount() - 1));
+  const GridRow row = std::clamp<GridRow>(cell.row, 2, std::max<GridRow>(2, e.RowCount() - 1));
   std::int64_t pos = CellToPosition(col, row, e.BytesPerRow(), e.UnicodeChars()).pos;
   pos = std::min(pos, e.DataSize());
   if (InsideSelection(e, pos)) pos = e.SelStart();
@@ -48,7 +48,7 @@ Cell DropCell(const TCustomQDHexEditor& e, std::int64_t pos, Cell pointed) {
 }
 
 bool ScrollAtEdge(TCustomQDHexEditor& e, Cell cell, int lastVisibleCol) {
-  const int top = e.TopRow();
+  const GridRow top = e.TopRow();
   const int left = e.LeftCol();
   if (cell.row <= e.TopRow()) {
     e.SetTopRow(top - 1);

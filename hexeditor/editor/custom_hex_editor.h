@@ -78,7 +78,7 @@ struct CaretShape {
 // point lies in the right half of the cell (insert-mode hit adjustment).
 struct CellHit {
   int col = 0;
-  int row = 0;
+  GridRow row = 0;
   bool rightHalf = false;
 };
 
@@ -358,7 +358,7 @@ class TCustomQDHexEditor {
   bool MayAutoScroll(CellHit hit) const;
   MouseCursor CursorAt(CellHit hit, ShiftState shift) const;
   // Moves the caret to a cell through the cell check; false when refused.
-  bool FocusCell(int col, int row, ShiftState shift);
+  bool FocusCell(int col, GridRow row, ShiftState shift);
 
   // --- Geometry -----------------------------------------------------------------
   // Width of "w" and height of "yY" in the cell font, in pixels.
@@ -367,21 +367,21 @@ class TCustomQDHexEditor {
   // The control's client size; a resize also recomputes automatic bytes per row.
   void SetClientSize(int width, int height);
   int ColCount() const { return ColumnCount(bytesPerRow_, unicodeChars_); }
-  int RowCount() const { return hexed::RowCount(DataSize(), bytesPerRow_, InsertMode()); }
+  GridRow RowCount() const { return hexed::RowCount(DataSize(), bytesPerRow_, InsertMode()); }
   int ColWidth(int col) const;
-  int RowHeight(int row) const;
+  int RowHeight(GridRow row) const;
   int DefaultRowHeight() const { return textHeight_ + 2; }
-  int TopRow() const { return topRow_; }
-  void SetTopRow(int row);
+  GridRow TopRow() const { return topRow_; }
+  void SetTopRow(GridRow row);
   int LeftCol() const { return leftCol_; }
   void SetLeftCol(int col);
   // Data rows that fit in the client area (at least 1).
   int VisibleRowCount() const;
-  int LastVisibleRow() const;
+  GridRow LastVisibleRow() const;
   // Scrolls so that the caret cell is visible.
   void ScrollCaretIntoView();
   // Left, top, right, bottom of a cell in client pixels (the cell may be off-view).
-  std::array<int, 4> CellRect(int col, int row) const;
+  std::array<int, 4> CellRect(int col, GridRow row) const;
   // The cell at a client point, with the half it lies in; col -1 when outside.
   CellHit HitTest(int x, int y) const;
   // Where the system caret goes: the caret cell's top-left, or (-50, -50).
@@ -403,9 +403,9 @@ class TCustomQDHexEditor {
   std::uint8_t DisplayChar(std::uint8_t b) const;
   std::optional<std::uint8_t> TypedByte(std::uint8_t ch) const;
   // Everything a painter needs for one cell.
-  CellView GetCellView(int col, int row, bool focused);
+  CellView GetCellView(int col, GridRow row, bool focused);
   // Marks the cell a drag-and-drop points at (col -1 clears it).
-  void SetDropTarget(int col, int row);
+  void SetDropTarget(int col, GridRow row);
 
   // --- Notifications ----------------------------------------------------------------
   // Handler of the private message posted for selection changes.
@@ -455,7 +455,7 @@ class TCustomQDHexEditor {
     std::int64_t selAnchor = -1;
     std::int64_t extensionAnchor = -1;
     bool selectionMode = false;
-    int topRow = 2;
+    GridRow topRow = 2;
     int leftCol = 2;
   };
 
@@ -507,10 +507,10 @@ class TCustomQDHexEditor {
   void LayoutChanged();
   Color Resolve(Color c) const;
   // Parts of GetCellView.
-  void FillRulerCell(CellView& v, int col, int row) const;
-  void FillGutterCell(CellView& v, int row);
-  void FillDataCell(CellView& v, int col, int row, bool focused) const;
-  void FillCaretFrame(CellView& v, int col, int row, bool focused) const;
+  void FillRulerCell(CellView& v, int col, GridRow row) const;
+  void FillGutterCell(CellView& v, GridRow row);
+  void FillDataCell(CellView& v, int col, GridRow row, bool focused) const;
+  void FillCaretFrame(CellView& v, int col, GridRow row, bool focused) const;
   int LastFullyVisibleCol() const;
 
   // editor_caret.cpp
@@ -596,7 +596,7 @@ class TCustomQDHexEditor {
   int textHeight_ = 14;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
-  int topRow_ = 2;
+  GridRow topRow_ = 2;
   int leftCol_ = 2;
   Cell dropTarget_{-1, -1};
 

@@ -50,7 +50,7 @@ void TCustomQDHexEditor::SetCaretPosition(std::int64_t pos, bool charField, bool
 
 void TCustomQDHexEditor::ClampCaretToGrid() {
   Cell c = caret_;
-  c.row = std::clamp(c.row, 2, RowCount() - 1);
+  c.row = std::clamp<GridRow>(c.row, 2, RowCount() - 1);
   c.col = std::clamp(c.col, 2, ColCount() - 1);
   if (c != caret_) caret_ = c;
 }
@@ -65,7 +65,7 @@ void TCustomQDHexEditor::PlaceCaretAfterDelete() {
   NotifySelectionChanged();
 }
 
-bool TCustomQDHexEditor::FocusCell(int col, int row, ShiftState shift) {
+bool TCustomQDHexEditor::FocusCell(int col, GridRow row, ShiftState shift) {
   if (col < 2 || col >= ColCount() || row < 2 || row >= RowCount()) return false;
   const int separator = SeparatorColumn(bytesPerRow_);
   if (DataSize() == 0) {

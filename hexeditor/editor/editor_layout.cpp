@@ -46,7 +46,7 @@ void TCustomQDHexEditor::AdjustMetrics() {
   p.charWidth = charWidth_;
   colWidths_ = ColumnWidths(p);
 
-  const std::int64_t lastRowOffset = static_cast<std::int64_t>(RowCount() - 3) * bytesPerRow_;
+  const std::int64_t lastRowOffset = (RowCount() - 3) * bytesPerRow_;
   if ((offsetFormat_.flags & kOffsetDigitsFollowSize) && !offsetFormat_.text.empty()) {
     const std::int64_t unit = std::max(offsetFormat_.unit, 1);
     offsetFormat_.minDigits = DigitCount(static_cast<std::uint64_t>(lastRowOffset / unit), offsetFormat_.radix);
@@ -123,7 +123,7 @@ int TCustomQDHexEditor::ColWidth(int col) const {
   return colWidths_[static_cast<std::size_t>(col)];
 }
 
-int TCustomQDHexEditor::RowHeight(int row) const {
+int TCustomQDHexEditor::RowHeight(GridRow row) const {
   if (row == 0) return showRuler_ ? DefaultRowHeight() + 3 : 0;
   if (row == 1) return 0;
   return DefaultRowHeight();
@@ -359,13 +359,13 @@ int TCustomQDHexEditor::VisibleRowCount() const {
   return std::max(rows, 1);
 }
 
-int TCustomQDHexEditor::LastVisibleRow() const {
+GridRow TCustomQDHexEditor::LastVisibleRow() const {
   return std::min(AddRows(topRow_, VisibleRowCount() - 1), RowCount() - 1);
 }
 
-void TCustomQDHexEditor::SetTopRow(int row) {
-  const int maxTop = std::max(2, RowCount() - VisibleRowCount());
-  row = std::clamp(row, 2, maxTop);
+void TCustomQDHexEditor::SetTopRow(GridRow row) {
+  const GridRow maxTop = std::max<GridRow>(2, RowCount() - VisibleRowCount());
+  row = std::clamp<GridRow>(row, 2, maxTop);
   if (row == topRow_) return;
   topRow_ = row;
   Host().Invalidate();
@@ -402,7 +402,7 @@ void TCustomQDHexEditor::ScrollCaretIntoView() {
   if (caret_.row < topRow_) {
     SetTopRow(caret_.row);
   } else if (caret_.row > AddRows(topRow_, visible - 1)) {
-    SetTopRow(caret_.row - visible + 1);
+    SetTopRow(AddRows(caret_.row, 1 - visible));
   }
   if (caret_.col < leftCol_) {
     SetLeftCol(caret_.col);
@@ -416,7 +416,7 @@ void TCustomQDHexEditor::ScrollCaretIntoView() {
   }
 }
 
-std::array<int, 4> TCustomQDHexEditor::CellRect(int col, int row) const {
+std::array<int, 4> TCustomQDHexEditor::CellRect(int col, GridRow row) const {
   int x = 0;
   if (col == 1) {
     x = ColWidth(0);
@@ -464,7 +464,7 @@ CellHit TCustomQDHexEditor::HitTest(int x, int y) const {
   } else if (y < RowHeight(0)) {
     hit.row = 0;
   } else {
-    const int row = RowAtPixel(y, topRow_, fixed, DefaultRowHeight());
+    const GridRow row = RowAtPixel(y, topRow_, fixed, DefaultRowHeight());
     if (row < RowCount()) {
       hit.row = row;
     } else {
@@ -524,12 +524,12 @@ Color TCustomQDHexEditor::Resolve(Color c) const {
   return c & 0xFFFFFFU;
 }
 
-void TCustomQDHexEditor::SetDropTarget(int col, int row) {
+void TCustomQDHexEditor::SetDropTarget(int col, GridRow row) {
   dropTarget_ = col < 0 ? Cell{-1, -1} : Cell{col, row};
   Host().Invalidate();
 }
 
-CellView TCustomQDHexEditor::GetCellView(int col, int row, bool focused) {
+CellView TCustomQDHexEditor::GetCellView(int col, GridRow row, bool focused) {
   CellView v;
   const int separator = SeparatorColumn(bytesPerRow_);
   v.gridBottom = drawGridLines_;
@@ -550,7 +550,7 @@ CellView TCustomQDHexEditor::GetCellView(int col, int row, bool focused) {
   return v;
 }
 
-void TCustomQDHexEditor::FillRulerCell(CellView& v, int col, int row) const {
+void TCustomQDHexEditor::FillRulerCell(CellView& v, int col, GridRow row) const {
   const int separator = SeparatorColumn(bytesPerRow_);
   v.kind = col < 2 ? CellKind::kRulerFixed : CellKind::kRuler;
   v.fill = v.textBackground = Resolve(colors_.OffsetBackground);
@@ -571,10 +571,10 @@ void TCustomQDHexEditor::FillRulerCell(CellView& v, int col, int row) const {
   }
 }
 
-void TCustomQDHexEditor::FillGutterCell(CellView& v, int row) {
+void TCustomQDHexEditor::FillGutterCell(CellView& v, GridRow row) {
   v.kind = CellKind::kGutter;
   v.align = TextAlign::kRight;
-  v.text = GetOffsetText(static_cast<std::int64_t>(row - 2) * bytesPerRow_);
+  v.text = GetOffsetText(CellToPosition(2, row, bytesPerRow_, false).pos);
   const bool current = row == caret_.row;
   v.fill = Resolve(colors_.OffsetBackground);
   v.textBackground = Resolve(current ? colors_.CurrentOffsetBackground : colors_.OffsetBackground);
@@ -585,7 +585,7 @@ void TCustomQDHexEditor::FillGutterCell(CellView& v, int row) {
   }
 }
 
-void TCustomQDHexEditor::FillDataCell(CellView& v, int col, int row, bool focused) const {
+void TCustomQDHexEditor::FillDataCell(CellView& v, int col, GridRow row, bool focused) const {
   static constexpr char kUpperDigits[] = "0123456789ABCDEF";
   static constexpr char kLowerDigits[] = "0123456789abcdef";
   const int bpr = bytesPerRow_;
@@ -639,7 +639,7 @@ void TCustomQDHexEditor::FillDataCell(CellView& v, int col, int row, bool focuse
   }
 }
 
-void TCustomQDHexEditor::FillCaretFrame(CellView& v, int col, int row, bool focused) const {
+void TCustomQDHexEditor::FillCaretFrame(CellView& v, int col, GridRow row, bool focused) const {
   const int bpr = bytesPerRow_;
   const bool charField = col > SeparatorColumn(bpr);
   if (focused && row == caret_.row) {

@@ -38,7 +38,7 @@ bool TCustomQDHexEditor::MoveKey(int key, ShiftState shift) {
   const ShiftState mods = shift & kModifierKeys;
   const bool ctrl = (mods & kCtrlKey) != 0;
   const bool charField = CaretInCharField();
-  const int row = caret_.row;
+  const GridRow row = caret_.row;
   const int col = caret_.col;
   switch (key) {
     case key::kLeft:
@@ -71,9 +71,9 @@ bool TCustomQDHexEditor::MoveKey(int key, ShiftState shift) {
         const Cell c = PositionToCell(last, bytesPerRow_, unicodeChars_, charField);
         FocusCell(c.col, c.row, shift);
       } else {
-        const std::int64_t rowLast = static_cast<std::int64_t>(row - 2) * bytesPerRow_ + bytesPerRow_ - 1;
-        Cell c = PositionToCell(static_cast<std::int64_t>(std::min<std::int64_t>(rowLast, last)), bytesPerRow_,
-                                unicodeChars_, charField);
+        const std::int64_t rowFirst = CellToPosition(2, row, bytesPerRow_, false).pos;
+        const std::int64_t rowLast = SaturatingAdd(rowFirst, bytesPerRow_ - 1);
+        Cell c = PositionToCell(std::min(rowLast, last), bytesPerRow_, unicodeChars_, charField);
         if (!charField) ++c.col;
         FocusCell(c.col, c.row, shift);
       }
@@ -83,7 +83,7 @@ bool TCustomQDHexEditor::MoveKey(int key, ShiftState shift) {
       if (ctrl) {
         FocusCell(col, topRow_, shift);
       } else {
-        const int newRow = std::max(2, row - (VisibleRowCount() - 1));
+        const GridRow newRow = std::max<GridRow>(2, row - (VisibleRowCount() - 1));
         SetTopRow(topRow_ - (row - newRow));
         FocusCell(col, newRow, shift);
       }
@@ -92,7 +92,7 @@ bool TCustomQDHexEditor::MoveKey(int key, ShiftState shift) {
       if (ctrl) {
         FocusCell(col, LastVisibleRow(), shift);
       } else {
-        const int newRow = std::min(RowCount() - 1, AddRows(row, VisibleRowCount() - 1));
+        const GridRow newRow = std::min(RowCount() - 1, AddRows(row, VisibleRowCount() - 1));
         SetTopRow(topRow_ + (newRow - row));
         FocusCell(col, newRow, shift);
       }

@@ -88,7 +88,7 @@ void TCustomQDHexEditor::MouseWheel(bool down, ShiftState shift) {
     return;
   }
   // The grid's own wheel handling: the caret moves one row.
-  const int row = caret_.row + (down ? 1 : -1);
+  const GridRow row = AddRows(caret_.row, down ? 1 : -1);
   if (row >= 2 && row < RowCount()) FocusCell(caret_.col, row, shift);
 }
 

@@ -8,18 +8,17 @@ namespace hexed {
 
 int ColumnCount(int bpr, bool unicode) { return unicode ? 2 * bpr + bpr / 2 + 3 : 3 * bpr + 3; }
 
-int RowCount(std::int64_t dataSize, int bpr, bool insertMode) {
+GridRow RowCount(std::int64_t dataSize, int bpr, bool insertMode) {
   if (dataSize <= 0) return 3;
-  std::int64_t rows = 2 + (dataSize + bpr - 1) / bpr;
-  if (insertMode && dataSize % bpr == 0) ++rows;
-  return ClampToInt(rows);
+  // dataSize + bpr - 1 could overflow near INT64_MAX: round up by the remainder.
+  const bool partialRow = dataSize % bpr != 0;
+  const std::int64_t extra = 2 + (partialRow ? 1 : 0) + (insertMode && !partialRow ? 1 : 0);
+  return SaturatingAdd(dataSize / bpr, extra);
 }
 
-int ClampToInt(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); }
+GridRow RowOfPosition(std::int64_t pos, int bpr) { return SaturatingAdd(pos / bpr, 2); }
 
-int RowOfPosition(std::int64_t pos, int bpr) { return ClampToInt(pos / bpr + 2); }
-
-int AddRows(int row, std::int64_t delta) { return ClampToInt(std::int64_t{row} + delta); }
+GridRow AddRows(GridRow row, std::int64_t delta) { return SaturatingAdd(row, delta); }
 
 std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
   if (b > 0 && a > INT64_MAX - b) return INT64_MAX;
@@ -27,16 +26,19 @@ std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
   return a + b;
 }
 
-int RowTop(int row, int topRow, int fixedHeight, int rowHeight) {
-  const std::int64_t y = std::int64_t{fixedHeight} + (std::int64_t{row} - topRow) * rowHeight;
+int RowTop(GridRow row, GridRow topRow, int fixedHeight, int rowHeight) {
+  // Rows more than 2^30 apart are off any screen whatever the row height:
+  // clamping the distance first keeps the product within 64 bits.
+  const std::int64_t rows = std::clamp<std::int64_t>(SaturatingAdd(row, -topRow), -kPixelLimit, kPixelLimit);
+  const std::int64_t y = std::int64_t{fixedHeight} + rows * rowHeight;
   return static_cast<int>(std::clamp<std::int64_t>(y, -kPixelLimit, kPixelLimit));
 }
 
-int RowAtPixel(int y, int topRow, int fixedHeight, int rowHeight) {
-  return ClampToInt(std::int64_t{topRow} + (std::int64_t{y} - fixedHeight) / rowHeight);
+GridRow RowAtPixel(int y, GridRow topRow, int fixedHeight, int rowHeight) {
+  return SaturatingAdd(topRow, (std::int64_t{y} - fixedHeight) / rowHeight);
 }
 
-CellPosition CellToPosition(int col, int row, int bpr, bool unicode) {
+CellPosition CellToPosition(int col, GridRow row, int bpr, bool unicode) {
   CellPosition cp;
   std::int64_t index = 0;
   if (col > SeparatorColumn(bpr)) {
@@ -46,8 +48,12 @@ CellPosition CellToPosition(int col, int row, int bpr, bool unicode) {
   } else {
     index = (col - 2) / 2;
   }
-  const std::int64_t pos = index + static_cast<std::int64_t>(row - 2) * bpr;
-  cp.pos = std::max<std::int64_t>(pos, 0);
+  // The fixed rows lie before byte 0; rows past INT64_MAX / bpr hold no
+  // byte, and their positions stop at INT64_MAX instead of wrapping.
+  const std::int64_t dataRow = std::max<GridRow>(row, 1) - 2;
+  const std::int64_t room = INT64_MAX - std::max<std::int64_t>(index, 0);
+  const std::int64_t rowStart = dataRow > room / bpr ? room : dataRow * bpr;
+  cp.pos = std::max<std::int64_t>(rowStart + index, 0);
   return cp;
 }
 

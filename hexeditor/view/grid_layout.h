@@ -32,10 +32,14 @@ struct LayoutParams {
   int charWidth = 8;
 };
 
+// A grid row. Rows are 64-bit: at one byte per row a file has as many rows
+// as bytes.
+using GridRow = std::int64_t;
+
 // A grid cell.
 struct Cell {
   int col = 2;
-  int row = 2;
+  GridRow row = 2;
   bool operator==(const Cell&) const = default;
 };
 
@@ -52,18 +56,17 @@ constexpr int FirstCharColumn(int bpr) { return 2 * bpr + 3; }
 // 3·BPR + 3 columns; 2·BPR + BPR/2 + 3 in Unicode mode.
 int ColumnCount(int bpr, bool unicode);
 // 2 + ceil(size / BPR), plus the append row when size is a non-zero multiple
-// of BPR in insert mode; 3 for an empty buffer. Rows are ints: beyond
-// INT_MAX rows (2 GiB per byte of a row) the count stops there.
-int RowCount(std::int64_t dataSize, int bpr, bool insertMode);
+// of BPR in insert mode; 3 for an empty buffer (held at INT64_MAX).
+GridRow RowCount(std::int64_t dataSize, int bpr, bool insertMode);
 
 // --- Row arithmetic ------------------------------------------------------------
-// Sums of rows, positions and pixels are taken in 64 bits and clamped, so
-// that values near 2^31 neither wrap nor overflow.
-int ClampToInt(std::int64_t v);
+// Rows and positions are held at the int64 limits and pixels at
+// ±kPixelLimit, so that sums near the limits neither wrap nor overflow.
+
 // The data row of a byte position: pos / BPR + 2.
-int RowOfPosition(std::int64_t pos, int bpr);
-// row + delta.
-int AddRows(int row, std::int64_t delta);
+GridRow RowOfPosition(std::int64_t pos, int bpr);
+// row + delta, held at the int64 limits.
+GridRow AddRows(GridRow row, std::int64_t delta);
 // a + b, held at the int64 limits instead of wrapping (offsets typed by the user).
 std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b);
 // Pixels stay within ±2^30, far past any screen, so that adding a row
@@ -71,12 +74,12 @@ std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b);
 inline constexpr int kPixelLimit = 1 << 30;
 // Top pixel of a data row when topRow is the first visible one, below
 // fixedHeight pixels of fixed rows.
-int RowTop(int row, int topRow, int fixedHeight, int rowHeight);
+int RowTop(GridRow row, GridRow topRow, int fixedHeight, int rowHeight);
 // The data row at pixel y (at or below the fixed rows).
-int RowAtPixel(int y, int topRow, int fixedHeight, int rowHeight);
+GridRow RowAtPixel(int y, GridRow topRow, int fixedHeight, int rowHeight);
 
-// Cell → byte position (never below 0) and field.
-CellPosition CellToPosition(int col, int row, int bpr, bool unicode);
+// Cell → byte position (never below 0, held at INT64_MAX) and field.
+CellPosition CellToPosition(int col, GridRow row, int bpr, bool unicode);
 // Byte position → cell in the given field (the first nibble in the hex field);
 // a position below 0 gives column 2, row 2.
 Cell PositionToCell(std::int64_t pos, int bpr, bool unicode, bool charField);

@@ -9,6 +9,7 @@
 #include "app/win32/dpi.h"
 #include "hexeditor/errors.h"
 #include "hexeditor/messages.h"
+#include "hexeditor/view/scroll_scale.h"
 #include "hexeditor/win32/ole/ole_formats.h"
 #include "hexeditor/win32/system_popup_menus.h"
 #include "platform/win32/wide.h"
@@ -252,8 +253,8 @@ LRESULT HexEditorControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         RECT r{};
         GetClientRect(hwnd_, &r);
         // Selecting past the top or bottom edge scrolls one row.
-        if (y < editor_.RowHeight(0)) editor_.SetTopRow(editor_.TopRow() - 1);
-        if (y >= r.bottom) editor_.SetTopRow(editor_.TopRow() + 1);
+        if (y < editor_.RowHeight(0)) editor_.SetTopRow(hexed::AddRows(editor_.TopRow(), -1));
+        if (y >= r.bottom) editor_.SetTopRow(hexed::AddRows(editor_.TopRow(), 1));
         editor_.MouseMove(MouseShift(wParam), HitAt(lParam));
         CaretMoved();
         // Outside the rows the view keeps scrolling while the button is held.
@@ -425,15 +426,17 @@ void HexEditorControl::DestroySystemCaret() {
 
 void HexEditorControl::UpdateScrollBars() {
   if (hwnd_ == nullptr) return;
-  // Positions are row and column numbers: a 2 GiB file at 16 bytes per row
-  // has over 100 million rows, so the thumb is read with its 32-bit position.
+  // Rows are 64-bit and scroll positions int: past INT_MAX rows the
+  // positions are scaled (scroll_scale.h); the thumb is read with its
+  // 32-bit position.
+  const hexed::RowScrollScale scale(editor_.RowCount(), editor_.VisibleRowCount());
   SCROLLINFO v{};
   v.cbSize = sizeof v;
   v.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
-  v.nMin = 2;
-  v.nMax = std::max(editor_.RowCount() - 1, 2);
-  v.nPage = static_cast<UINT>(editor_.VisibleRowCount());
-  v.nPos = editor_.TopRow();
+  v.nMin = scale.Min();
+  v.nMax = scale.Max();
+  v.nPage = static_cast<UINT>(scale.Page());
+  v.nPos = scale.PositionOf(editor_.TopRow());
   SetScrollInfo(hwnd_, SB_VERT, &v, TRUE);
   SCROLLINFO h{};
   h.cbSize = sizeof h;
@@ -454,6 +457,10 @@ void HexEditorControl::UpdateScrollBars() {
 }
 
 void HexEditorControl::OnScroll(int bar, int code) {
+  if (bar == SB_VERT) {
+    OnVerticalScroll(code);
+    return;
+  }
   SCROLLINFO si{};
   si.cbSize = sizeof si;
   si.fMask = SIF_ALL;
@@ -471,10 +478,33 @@ void HexEditorControl::OnScroll(int bar, int code) {
     case SB_THUMBPOSITION: pos = si.nTrackPos; break;
     default: return;
   }
-  if (bar == SB_VERT) {
-    editor_.SetTopRow(pos);
-  } else {
-    editor_.SetLeftCol(pos);
+  editor_.SetLeftCol(pos);
+  UpdateScrollBars();
+}
+
+void HexEditorControl::OnVerticalScroll(int code) {
+  // Steps move the 64-bit top row itself: on a scaled bar one position
+  // stands for many rows, or a row for less than one position.
+  const hexed::GridRow top = editor_.TopRow();
+  const int page = std::max(editor_.VisibleRowCount() - 1, 1);
+  const hexed::RowScrollScale scale(editor_.RowCount(), editor_.VisibleRowCount());
+  switch (code) {
+    case SB_LINEUP: editor_.SetTopRow(hexed::AddRows(top, -1)); break;
+    case SB_LINEDOWN: editor_.SetTopRow(hexed::AddRows(top, 1)); break;
+    case SB_PAGEUP: editor_.SetTopRow(hexed::AddRows(top, -page)); break;
+    case SB_PAGEDOWN: editor_.SetTopRow(hexed::AddRows(top, page)); break;
+    case SB_TOP: editor_.SetTopRow(scale.FirstTopRow()); break;
+    case SB_BOTTOM: editor_.SetTopRow(scale.LastTopRow()); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO si{};
+      si.cbSize = sizeof si;
+      si.fMask = SIF_TRACKPOS;
+      GetScrollInfo(hwnd_, SB_VERT, &si);
+      editor_.SetTopRow(scale.TopRowAt(si.nTrackPos));
+      break;
+    }
+    default: return;
   }
   UpdateScrollBars();
 }
@@ -496,7 +526,7 @@ void HexEditorControl::Paint(HDC target, const RECT& update) {
   FillRectColor(dc, client, resolve(colors.Background));
 
   // Only the rows and columns in view: the cost does not grow with the file.
-  const int lastRow = editor_.LastVisibleRow();
+  const hexed::GridRow lastRow = editor_.LastVisibleRow();
   std::vector<int> cols = {0, 1};
   int x = editor_.ColWidth(0) + editor_.ColWidth(1);
   int lastCol = 1;
@@ -508,7 +538,7 @@ void HexEditorControl::Paint(HDC target, const RECT& update) {
   const int right = x;
   if (editor_.ShowRuler())
     for (int c : cols) PaintCell(dc, c, 0);
-  for (int row = editor_.TopRow(); row <= lastRow; ++row)
+  for (hexed::GridRow row = editor_.TopRow(); row <= lastRow; ++row)
     for (int c : cols) PaintCell(dc, c, row);
 
   // The area right of the last column and below the last row.
@@ -556,7 +586,7 @@ void HexEditorControl::DrawBookmarkIcon(HDC dc, int icon, int x, int y) {
   DeleteDC(src);
 }
 
-void HexEditorControl::PaintCell(HDC dc, int col, int row) {
+void HexEditorControl::PaintCell(HDC dc, int col, hexed::GridRow row) {
   hexed::CellView v = editor_.GetCellView(col, row, focused_);
   const auto rect = editor_.CellRect(col, row);
   RECT r{rect[0], rect[1], rect[2], rect[3]};

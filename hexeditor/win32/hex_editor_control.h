@@ -55,7 +55,8 @@ class HexEditorControl final : public hexed::HexEditorHost {
   // Runs before a data cell's character is drawn: col, row, the text (its
   // first character is drawn), the cell rectangle; clearing defaultDraw
   // leaves the character to the handler.
-  std::function<void(HDC dc, int col, int row, std::wstring& text, const RECT& rect, bool& defaultDraw)> OnDrawCell;
+  std::function<void(HDC dc, int col, hexed::GridRow row, std::wstring& text, const RECT& rect, bool& defaultDraw)>
+      OnDrawCell;
 
   // The menu for a right click on the gutter or the ruler; none (null) by
   // default, and then the click shows the parent's context menu like the
@@ -87,12 +88,13 @@ class HexEditorControl final : public hexed::HexEditorHost {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC target, const RECT& update);
-  void PaintCell(HDC dc, int col, int row);
+  void PaintCell(HDC dc, int col, hexed::GridRow row);
   // Frames, grid lines and the drop mark over a painted cell.
   void PaintCellDecorations(HDC dc, int col, const RECT& r, const hexed::CellView& v);
   void DrawBookmarkIcon(HDC dc, int icon, int x, int y);
   void UpdateScrollBars();
   void OnScroll(int bar, int code);
+  void OnVerticalScroll(int code);
   void CreateSystemCaret();
   void DestroySystemCaret();
   hexed::CellHit HitAt(LPARAM lParam) const;

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 class HexControlTest : public wintest::HexWindowTest {
  protected:
-  static LPARAM CellMiddle(hexwin::HexViewWindow* w, int col, int row) {
+  static LPARAM CellMiddle(hexwin::HexViewWindow* w, int col, hexed::GridRow row) {
     const auto r = w->Editor().CellRect(col, row);
     return MAKELPARAM((r[0] + r[2]) / 2, (r[1] + r[3]) / 2);
   }
@@ -134,13 +134,13 @@ TEST_F(HexControlTest, SelectingPastTheBottomEdgeScrollsOnATimerUntilTheButtonGo
   hexwin::HexViewWindow* view = OpenWith(std::string(64 * 1024, 'a'));
   HWND editor = view->EditorControl().Handle();
   hexed::TQDHexEditorEx& e = view->Editor();
-  const int top = e.TopRow();
+  const hexed::GridRow top = e.TopRow();
   SendMessageW(editor, WM_LBUTTONDOWN, MK_LBUTTON, CellMiddle(view, 2 + 2 * 2, top + 1));
   RECT client{};
   GetClientRect(editor, &client);
   const LPARAM below = MAKELPARAM(client.right / 3, client.bottom + 20);
   SendMessageW(editor, WM_MOUSEMOVE, MK_LBUTTON, below);
-  const int topAfterMove = e.TopRow();
+  const hexed::GridRow topAfterMove = e.TopRow();
   const int selAfterMove = e.SelCount();
   EXPECT_GT(topAfterMove, top) << "the move itself scrolls";
   EXPECT_GT(selAfterMove, 0);
@@ -148,7 +148,7 @@ TEST_F(HexControlTest, SelectingPastTheBottomEdgeScrollsOnATimerUntilTheButtonGo
   EXPECT_TRUE(wintest::PumpUntil([&] { return e.TopRow() >= topAfterMove + 3; }, 5000));
   EXPECT_GT(e.SelCount(), selAfterMove + 2 * e.BytesPerRow());
   SendMessageW(editor, WM_LBUTTONUP, 0, below);
-  const int topAtRelease = e.TopRow();
+  const hexed::GridRow topAtRelease = e.TopRow();
   const int selAtRelease = e.SelCount();
   wintest::PumpFor(400);
   EXPECT_EQ(e.TopRow(), topAtRelease);

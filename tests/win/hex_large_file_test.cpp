@@ -1,5 +1,6 @@
 // A 5 GiB sparse file in the hex view window: it opens at once, the scroll
-// bar, Ctrl+End and the go-to reach its end.
+// bar, Ctrl+End and the go-to reach its end, also at one byte per row, where
+// the rows outnumber the scroll bar's int positions.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -113,6 +114,40 @@ TEST_F(HexLargeFileTest, CtrlEndAndGoToReachTheLastByte) {
   EXPECT_EQ(dialogsSeen, 1);
   EXPECT_EQ(w->Editor().CaretPosition(), kSize - 2);
   EXPECT_TRUE(EndVisible(w->Editor()));
+}
+
+TEST_F(HexLargeFileTest, AtOneBytePerRowTheScaledScrollBarReachesTheEndAndStepsByRows) {
+  hexwin::HexViewWindow* w = OpenHuge();
+  ASSERT_NE(w, nullptr);
+  hexed::TCustomQDHexEditor& e = w->Editor();
+  e.SetAutoBytesPerRow(false);
+  e.SetBytesPerRow(1);
+  ASSERT_EQ(e.RowCount(), kSize + 2);
+  HWND control = w->EditorControl().Handle();
+  auto scrollInfo = [&] {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(control, SB_VERT, &si);
+    return si;
+  };
+  CtrlKey(control, VK_END);
+  EXPECT_EQ(e.CaretPosition(), kSize - 1);
+  EXPECT_TRUE(EndVisible(e));
+  SCROLLINFO si = scrollInfo();
+  EXPECT_EQ(si.nPos, si.nMax - static_cast<int>(si.nPage) + 1) << "the thumb is at the bottom";
+
+  // A line and a page move the 64-bit top row by one row and one page.
+  const hexed::GridRow bottom = e.TopRow();
+  SendMessageW(control, WM_VSCROLL, SB_LINEUP, 0);
+  EXPECT_EQ(e.TopRow(), bottom - 1);
+  SendMessageW(control, WM_VSCROLL, SB_PAGEUP, 0);
+  EXPECT_EQ(e.TopRow(), bottom - 1 - (e.VisibleRowCount() - 1));
+  SendMessageW(control, WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(e.TopRow(), bottom);
+  SendMessageW(control, WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(e.TopRow(), 2);
+  EXPECT_EQ(scrollInfo().nPos, si.nMin);
 }
 
 }  // namespace

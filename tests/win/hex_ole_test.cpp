@@ -274,7 +274,7 @@ class HexDropTest : public wintest::WindowTest {
     return w;
   }
   // The screen point at the middle of a cell.
-  static POINTL CellPoint(hexwin::HexViewWindow* w, int col, int row) {
+  static POINTL CellPoint(hexwin::HexViewWindow* w, int col, hexed::GridRow row) {
     const auto r = w->Editor().CellRect(col, row);
     POINT p{(r[0] + r[2]) / 2, (r[1] + r[3]) / 2};
     ClientToScreen(w->EditorControl().Handle(), &p);

@@ -298,7 +298,7 @@ TEST_F(HexViewTest, OnDrawCellSeesEachDataCellsTextAndMayReplaceIt) {
   hexwin::HexEditorControl& control = view->EditorControl();
   const int bpr = view->Editor().BytesPerRow();
   std::vector<std::pair<int, std::wstring>> seen;  // column and text in row 2
-  control.OnDrawCell = [&](HDC, int col, int row, std::wstring& text, const RECT&, bool& defaultDraw) {
+  control.OnDrawCell = [&](HDC, int col, hexed::GridRow row, std::wstring& text, const RECT&, bool& defaultDraw) {
     if (row == 2) seen.emplace_back(col, text);
     defaultDraw = true;
   };
@@ -312,7 +312,7 @@ TEST_F(HexViewTest, OnDrawCellSeesEachDataCellsTextAndMayReplaceIt) {
   // The second byte's cell: the first one carries the caret's frame.
   const auto cell = view->Editor().CellRect(hexed::FirstCharColumn(bpr) + 1, 2);
   auto colours = [&](const wchar_t* replacement) {
-    control.OnDrawCell = [&](HDC, int, int, std::wstring& text, const RECT&, bool&) { text = replacement; };
+    control.OnDrawCell = [&](HDC, int, hexed::GridRow, std::wstring& text, const RECT&, bool&) { text = replacement; };
     RedrawWindow(control.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     HDC dc = GetDC(control.Handle());
     std::set<COLORREF> seenColours;

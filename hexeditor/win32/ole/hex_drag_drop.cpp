@@ -81,7 +81,7 @@ hexed::Cell EditorDropTarget::CellAt(POINTL point) const {
   // Outside the cells: the nearest edge of the grid.
   RECT r{};
   GetClientRect(site_.window, &r);
-  const int row = p.y < 0 ? 0 : site_.editor->RowCount();
+  const hexed::GridRow row = p.y < 0 ? 0 : site_.editor->RowCount();
   return hexed::Cell{site_.editor->ColCount() - 1, p.y >= 0 && p.y < r.bottom ? site_.editor->LastVisibleRow() : row};
 }
 

@@ -58,7 +58,7 @@ TEST_F(Drop, ScrollsAtTheEdges) {
   e.SetTopRow(10);
   EXPECT_TRUE(ScrollAtEdge(e, Cell{5, e.TopRow()}, 30));
   EXPECT_EQ(e.TopRow(), 9);
-  const int last = e.LastVisibleRow();
+  const GridRow last = e.LastVisibleRow();
   EXPECT_TRUE(ScrollAtEdge(e, Cell{5, last}, 30));
   EXPECT_EQ(e.TopRow(), 10);
   EXPECT_FALSE(ScrollAtEdge(e, Cell{5, e.TopRow() + 2}, 30));

@@ -15,7 +15,7 @@ class Keys : public testing::Test {
   void Type(const std::u16string& text) {
     for (char16_t c : text) e.KeyPress(c);
   }
-  Cell At(int col, int row) const { return Cell{col, row}; }
+  Cell At(int col, GridRow row) const { return Cell{col, row}; }
   TCustomQDHexEditor e;
 };
 

@@ -1,6 +1,7 @@
 // Files past 4 GiB in the editor: opened without being read, edited at both
 // ends, saved and read back; undo and redo of a gigabyte cut and of changes
-// that touch every byte after a point.
+// that touch every byte after a point; at one byte per row, rows past 2^33
+// reached by keys and mouse and shown.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -16,16 +17,18 @@ namespace fs = std::filesystem;
 using test::Bytes;
 
 constexpr std::int64_t kBig = (std::int64_t{1} << 32) + 100;  // past what 32 bits count
+// At one byte per row, more rows than 32 bits count twice over.
+constexpr std::int64_t kHuge = (std::int64_t{1} << 33) + 7;
 
-// A sparse file of kBig bytes with marks at both ends; costs no disk space.
-void MakeSparse(const fs::path& p) {
+// A sparse file of `size` bytes with marks at both ends; costs no disk space.
+void MakeSparse(const fs::path& p, std::int64_t size = kBig) {
   {
     std::ofstream out(p, std::ios::binary);
     out.write("HEAD", 4);
   }
-  fs::resize_file(p, static_cast<std::uintmax_t>(kBig));
+  fs::resize_file(p, static_cast<std::uintmax_t>(size));
   std::fstream out(p, std::ios::binary | std::ios::in | std::ios::out);
-  out.seekp(kBig - 4);
+  out.seekp(size - 4);
   out.write("TAIL", 4);
 }
 
@@ -149,6 +152,55 @@ TEST(LargeFile, ChangesOfEveryFollowingByteUndoAndRedoWithoutCopies) {
   EXPECT_LT(e.UndoStorage().Size(), 200);
   e.Undo();
   EXPECT_EQ(Ends(e, 5), original);
+}
+
+// One byte per row over a file of kHuge bytes, with the view at its end.
+class OneBytePerRow : public testing::Test {
+ protected:
+  void SetUp() override {
+    MakeSparse(file, kHuge);
+    e.LoadFile(file);
+    e.SetCharMetrics(8, 14);
+    e.SetClientSize(400, 300);
+    e.SetBytesPerRow(1);
+  }
+  test::TempDir dir;
+  const fs::path file = dir / "huge.bin";
+  TCustomQDHexEditor e;
+};
+
+TEST_F(OneBytePerRow, CtrlEndShowsTheLastByteInTheLastRow) {
+  ASSERT_EQ(e.BytesPerRow(), 1);
+  EXPECT_EQ(e.RowCount(), kHuge + 2);
+  e.KeyDown(key::kEnd, kCtrlKey);
+  EXPECT_EQ(e.CaretPosition(), kHuge - 1);
+  const GridRow last = kHuge + 1;
+  EXPECT_EQ(e.Caret().row, last);
+  EXPECT_EQ(e.TopRow(), last - e.VisibleRowCount() + 1);
+  EXPECT_EQ(e.LastVisibleRow(), last);
+  EXPECT_NE(e.CaretPoint()[1], -50) << "the caret is in view";
+  // "L" = 0x4C: both nibbles, the character and the row's offset.
+  EXPECT_EQ(e.GetCellView(2, last, true).ch, u'4');
+  EXPECT_EQ(e.GetCellView(3, last, true).ch, u'C');
+  EXPECT_EQ(e.GetCellView(FirstCharColumn(1), last, true).ch, u'L');
+  EXPECT_EQ(e.GetCellView(0, last, true).text, e.GetOffsetText(kHuge - 1));
+  EXPECT_EQ(e.GetCellView(FirstCharColumn(1), last - 3, true).ch, u'T');
+}
+
+TEST_F(OneBytePerRow, AClickAndAShiftedCtrlHomeSelectAcrossTheRows) {
+  e.SetTopRow(e.RowCount());
+  const GridRow last = kHuge + 1;
+  const auto r = e.CellRect(FirstCharColumn(1), last - 1);
+  const CellHit hit = e.HitTest(r[0] + 1, r[1] + 1);
+  ASSERT_EQ(hit.row, last - 1);
+  e.MouseDown(MouseButton::kLeft, kLeftButton, hit);
+  e.MouseUp(MouseButton::kLeft, 0, hit);
+  EXPECT_EQ(e.CaretPosition(), kHuge - 2);
+  e.KeyDown(key::kShift, kShiftKey);
+  e.KeyDown(key::kHome, kCtrlKey | kShiftKey);
+  EXPECT_EQ(e.SelStart(), 0);
+  EXPECT_EQ(e.SelEnd(), kHuge - 2);
+  EXPECT_EQ(e.TopRow(), 2);
 }
 
 }  // namespace

@@ -13,11 +13,11 @@ class Mouse : public testing::Test {
     e.SetHost(&host);
     test::Load(e, test::Sequence(64));
   }
-  void Down(int col, int row, ShiftState shift = 0, bool dbl = false) {
+  void Down(int col, GridRow row, ShiftState shift = 0, bool dbl = false) {
     e.MouseDown(MouseButton::kLeft, shift | kLeftButton, CellHit{col, row, false}, dbl);
   }
-  void Move(int col, int row) { e.MouseMove(kLeftButton, CellHit{col, row, false}); }
-  void Up(int col, int row) { e.MouseUp(MouseButton::kLeft, 0, CellHit{col, row, false}); }
+  void Move(int col, GridRow row) { e.MouseMove(kLeftButton, CellHit{col, row, false}); }
+  void Up(int col, GridRow row) { e.MouseUp(MouseButton::kLeft, 0, CellHit{col, row, false}); }
   test::RecordingHost host;
   TCustomQDHexEditor e;
 };

@@ -1,8 +1,9 @@
-// Row, pixel and position sums near 2^31: taken in 64 bits and clamped,
-// never wrapped.
+// Row, pixel and position sums near 2^31 and 2^63: rows are 64-bit, so
+// nothing stops at 2^31; sums are held at the limits, never wrapped.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <functional>
 
 #include "hexeditor/view/grid_layout.h"
@@ -11,48 +12,59 @@
 namespace hexed {
 namespace {
 
-constexpr int kMax = INT_MAX;
+constexpr GridRow kIntMax = INT_MAX;
+constexpr GridRow kMax = INT64_MAX;
 
-struct IntCase {
+struct RowCase {
   const char* name;
-  std::function<int()> compute;
-  int want;
+  std::function<std::int64_t()> compute;
+  std::int64_t want;
 };
 
-void PrintTo(const IntCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RowCase& c, std::ostream* os) { *os << c.name; }
 
-std::vector<IntCase> GridCases() {
+std::vector<RowCase> GridCases() {
   return {
-      {"RowCountOneBytePerRowStopsAtIntMax", [] { return RowCount(INT32_MAX, 1, false); }, kMax},
-      {"RowCountInsertModeAppendRow", [] { return RowCount(INT32_MAX - 1, 1, true); }, kMax},
+      {"RowCountOneBytePerRowPassesIntMax", [] { return RowCount(INT32_MAX, 1, false); }, kIntMax + 2},
+      {"RowCountInsertModeAppendRow", [] { return RowCount(INT32_MAX - 1, 1, true); }, kIntMax + 2},
       {"RowCountSixteenPerRow", [] { return RowCount(INT32_MAX, 16, true); }, 2 + (INT32_MAX / 16) + 1},
       {"RowCountTwoPerRowLastRow", [] { return RowCount(INT32_MAX, 2, false); }, 2 + INT32_MAX / 2 + 1},
-      {"RowOfLastPositionOnePerRow", [] { return PositionToCell(INT32_MAX - 1, 1, false, false).row; }, kMax},
-      {"RowOfLastPositionSixteenPerRow", [] { return PositionToCell(INT32_MAX - 1, 16, false, true).row; },
-       (INT32_MAX - 1) / 16 + 2},
+      {"RowCountOneBytePerRowStopsAtInt64Max", [] { return RowCount(kMax, 1, true); }, kMax},
+      {"RowCountSixteenPerRowAtInt64Max", [] { return RowCount(kMax, 16, false); }, kMax / 16 + 3},
+      {"RowOfPositionPastIntMax", [] { return PositionToCell(kIntMax + 5, 1, false, false).row; }, kIntMax + 7},
+      {"RowOfLastPositionOnePerRow", [] { return PositionToCell(kMax - 1, 1, false, false).row; }, kMax},
+      {"RowOfLastPositionSixteenPerRow", [] { return PositionToCell(kMax - 1, 16, false, true).row; },
+       (kMax - 1) / 16 + 2},
+      {"PositionOfARowPastIntMax", [] { return CellToPosition(5, kIntMax + 7, 2, false).pos; }, 2 * (kIntMax + 5) + 1},
+      {"PositionOfTheLastFullRow", [] { return CellToPosition(2, kMax / 16 + 2, 16, false).pos; }, kMax / 16 * 16},
+      {"PositionPastTheLastRow", [] { return CellToPosition(3, kMax, 16, false).pos; }, kMax},
+      {"AddRowsPastIntMax", [] { return AddRows(kIntMax - 3, 10); }, kIntMax + 7},
       {"AddRowsPastTheTop", [] { return AddRows(kMax - 3, 10); }, kMax},
       {"AddRowsBack", [] { return AddRows(kMax - 3, -10); }, kMax - 13},
       {"RowTopFarBelowTheView", [] { return RowTop(kMax, 2, 17, 16); }, kPixelLimit},
       {"RowTopFarAboveTheView", [] { return RowTop(2, kMax - 5, 17, 16); }, -kPixelLimit},
       {"RowTopNearTheTopRow", [] { return RowTop(kMax - 1, kMax - 3, 17, 16); }, 17 + 2 * 16},
-      {"RowAtPixelPastIntMax", [] { return RowAtPixel(16000, kMax - 3, 17, 16); }, kMax},
+      {"RowAtPixelPastInt64Max", [] { return RowAtPixel(16000, kMax - 3, 17, 16); }, kMax},
       {"RowAtPixelNearTheTopRow", [] { return RowAtPixel(17 + 33, kMax - 5, 17, 16); }, kMax - 3},
+      {"RowAtPixelPastIntMax", [] { return RowAtPixel(17 + 33, kIntMax, 17, 16); }, kIntMax + 2},
   };
 }
 
-class GridArithmetic : public testing::TestWithParam<IntCase> {};
+class GridArithmetic : public testing::TestWithParam<RowCase> {};
 
-TEST_P(GridArithmetic, ClampsInsteadOfWrapping) { EXPECT_EQ(GetParam().compute(), GetParam().want); }
+TEST_P(GridArithmetic, HoldsAtTheLimitsInsteadOfWrapping) { EXPECT_EQ(GetParam().compute(), GetParam().want); }
 
-INSTANTIATE_TEST_SUITE_P(Near2To31, GridArithmetic, testing::ValuesIn(GridCases()),
-                         [](const testing::TestParamInfo<IntCase>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(NearTheLimits, GridArithmetic, testing::ValuesIn(GridCases()),
+                         [](const testing::TestParamInfo<RowCase>& i) { return std::string(i.param.name); });
 
 TEST(GridArithmetic, ACellFarBelowTheViewLiesBelowIt) {
   TCustomQDHexEditor e;
   e.SetClientSize(600, 400);
-  const auto far = e.CellRect(2, kMax);
-  EXPECT_GT(far[1], 400);
-  EXPECT_GT(far[3], far[1]);
+  for (const GridRow row : {kIntMax, kIntMax + 2, kMax}) {
+    const auto far = e.CellRect(2, row);
+    EXPECT_GT(far[1], 400) << row;
+    EXPECT_GT(far[3], far[1]) << row;
+  }
 }
 
 struct OverwriteCase {

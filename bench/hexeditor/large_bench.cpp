@@ -67,9 +67,9 @@ int Edit(const char* file) {
   e.LoadFile(file);
   const long opened = PeakKib();
   std::uint64_t sum = 0;
-  const int rows = e.RowCount();
+  const hexed::GridRow rows = e.RowCount();
   for (int i = 0; i < 1000; ++i) {
-    e.SetTopRow(2 + static_cast<int>(static_cast<std::int64_t>(rows - 2) * i / 1000));
+    e.SetTopRow(2 + (rows - 2) * i / 1000);
     sum += PaintScreen(e);
   }
   const long scrolled = PeakKib();

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "hexeditor/view/cell_view.h"
@@ -61,6 +62,7 @@ inline constexpr std::size_t kSaveChunkSize = std::size_t{16} << 20;
 struct Bookmark {
   std::int64_t pos = -1;  // -1 = unset
   bool inCharField = false;
+  bool operator==(const Bookmark&) const = default;
 };
 
 // The caret bitmap: cw wide, row height - 2 high, black, with the white part
@@ -440,29 +442,26 @@ class TCustomQDHexEditor {
   void SetSaveBackup(const std::filesystem::path& path) { saveBackup_ = path; }
 
  private:
+  // The editor fields a failed change puts back, named once for saving them
+  // and for putting them back.
+  template <class Self>
+  static auto RestorableFields(Self& e) {
+    return std::tie(e.marks_, e.bookmarks_, e.modified_, e.noSizeChange_, e.caret_, e.selStart_, e.selEnd_,
+                    e.selAnchor_, e.extensionAnchor_, e.selectionMode_, e.topRow_, e.leftCol_);
+  }
   // What ChangeAtomically puts back when a step fails.
   struct StateRestore {
     std::size_t undoSize = 0;
     std::int32_t undoCount = 0;
     std::string undoDescription;
-    ChangeRanges marks;
-    std::array<Bookmark, kBookmarkCount> bookmarks{};
-    bool modified = false;
-    bool noSizeChange = false;
-    Cell caret;
-    std::int64_t selStart = -1;
-    std::int64_t selEnd = -1;
-    std::int64_t selAnchor = -1;
-    std::int64_t extensionAnchor = -1;
-    bool selectionMode = false;
-    GridRow topRow = 2;
-    int leftCol = 2;
+    std::tuple<ChangeRanges, std::array<Bookmark, kBookmarkCount>, bool, bool, Cell, std::int64_t, std::int64_t,
+               std::int64_t, std::int64_t, bool, GridRow, int>
+        fields;
   };
 
   // editor_data.cpp
   // OnProgress; false when it cancels.
   bool ReportProgress(TQDHProgressKind kind, const std::string& name, int percent);
-  // Replaces the bytes from pos to the end with tail (one byte longer at most).
   void ResetAfterLoad();
   // Caret to the first cell, view to the top left, layout and OnChange.
   void ResetCaretAndView();

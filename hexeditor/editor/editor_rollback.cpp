@@ -8,18 +8,7 @@ TCustomQDHexEditor::StateRestore TCustomQDHexEditor::SaveState() const {
   s.undoSize = static_cast<std::size_t>(undo_.Size());
   s.undoCount = undo_.Count();
   s.undoDescription = undo_.Description();
-  s.marks = marks_;
-  s.bookmarks = bookmarks_;
-  s.modified = modified_;
-  s.noSizeChange = noSizeChange_;
-  s.caret = caret_;
-  s.selStart = selStart_;
-  s.selEnd = selEnd_;
-  s.selAnchor = selAnchor_;
-  s.extensionAnchor = extensionAnchor_;
-  s.selectionMode = selectionMode_;
-  s.topRow = topRow_;
-  s.leftCol = leftCol_;
+  s.fields = RestorableFields(*this);
   return s;
 }
 
@@ -54,26 +43,9 @@ void TCustomQDHexEditor::RollBack(StateRestore& saved) {
   }
   undo_.Truncate(saved.undoSize, saved.undoCount);
   undo_.SetDescription(std::move(saved.undoDescription));
-  marks_ = std::move(saved.marks);
-  const bool bookmarksMoved = [&] {
-    for (int i = 0; i < kBookmarkCount; ++i) {
-      const Bookmark& a = bookmarks_[static_cast<std::size_t>(i)];
-      const Bookmark& b = saved.bookmarks[static_cast<std::size_t>(i)];
-      if (a.pos != b.pos || a.inCharField != b.inCharField) return true;
-    }
-    return false;
-  }();
-  bookmarks_ = saved.bookmarks;
-  modified_ = saved.modified;
-  noSizeChange_ = saved.noSizeChange;
-  caret_ = saved.caret;
-  selStart_ = saved.selStart;
-  selEnd_ = saved.selEnd;
-  selAnchor_ = saved.selAnchor;
-  extensionAnchor_ = saved.extensionAnchor;
-  selectionMode_ = saved.selectionMode;
-  topRow_ = saved.topRow;
-  leftCol_ = saved.leftCol;
+  const auto oldBookmarks = bookmarks_;
+  RestorableFields(*this) = std::move(saved.fields);
+  const bool bookmarksMoved = bookmarks_ != oldBookmarks;
   LayoutChanged();
   Host().Invalidate();
   Host().CaretShapeChanged();

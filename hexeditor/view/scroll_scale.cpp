@@ -1,7 +1,6 @@
 #include "hexeditor/view/scroll_scale.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace hexed {
 
@@ -56,7 +55,7 @@ RowScrollScale::RowScrollScale(GridRow rowCount, int visibleRows) {
   const int visible = std::max(visibleRows, 1);
   lastTop_ = std::max<GridRow>(kFixedRows, rowCount - visible);
   const GridRow lastRow = std::max<GridRow>(kFixedRows, rowCount - 1);
-  scaled_ = lastRow > INT_MAX;
+  scaled_ = lastRow >= kScaledScrollUnits;
   if (!scaled_) {
     min_ = kFixedRows;
     max_ = static_cast<int>(lastRow);

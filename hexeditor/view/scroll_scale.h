@@ -1,7 +1,11 @@
 // The vertical scroll bar over the editor's 64-bit rows. Scroll bar
-// positions are ints: while the rows fit, positions are row numbers; beyond
-// that the top rows are spread proportionally over a fixed int range, so
-// that the thumb's top reaches the first row and its bottom the last screen.
+// positions are ints, and scroll bars draw and drag their thumb with the
+// range multiplied by pixels, which a range of millions of rows overflows in
+// some implementations. So positions are row numbers only while the rows are
+// fewer than kScaledScrollUnits; beyond that the top rows are spread
+// proportionally over that many positions, so that the thumb's top reaches
+// the first row and its bottom the last screen. Line and page steps move the
+// 64-bit top row itself, not a position.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +15,8 @@
 namespace hexed {
 
 // Positions of a scaled scroll bar run from 0 to kScaledScrollUnits - 1:
-// finer than any thumb can be dragged, and small enough that a scroll bar
-// multiplying a pixel offset by the range stays within an int.
+// finer than any thumb can be dragged, and small enough that a range times
+// a pixel offset stays within an int.
 inline constexpr int kScaledScrollUnits = 1 << 16;
 
 class RowScrollScale {

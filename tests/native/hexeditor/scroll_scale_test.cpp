@@ -78,12 +78,13 @@ TEST_P(ScrollScale, TheMiddlePositionShowsTheMiddleRows) {
   EXPECT_NEAR(static_cast<long double>(s.TopRowAt(middle)), want, rowsPerPosition + 1);
 }
 
-constexpr GridRow kIntRows = GridRow{INT_MAX} + 1;  // the last row is INT_MAX
+constexpr GridRow kUnscaledRows = kScaledScrollUnits;  // the last row is one below the unit count
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ScrollScale,
-    testing::Values(ScaleCase{"Small", 1000, 20, false}, ScaleCase{"ExactlyAtTheIntLimit", kIntRows, 20, false},
-                    ScaleCase{"OneRowPastTheIntLimit", kIntRows + 1, 20, true},
+    testing::Values(ScaleCase{"Small", 1000, 20, false}, ScaleCase{"ExactlyAtTheLimit", kUnscaledRows, 20, false},
+                    ScaleCase{"OneRowPastTheLimit", kUnscaledRows + 1, 20, true},
+                    ScaleCase{"PastTheIntLimit", GridRow{INT_MAX} + 2, 20, true},
                     ScaleCase{"TwoToThe40Rows", GridRow{1} << 40, 37, true},
                     ScaleCase{"Int64MaxRows", INT64_MAX, 5, true}),
     [](const testing::TestParamInfo<ScaleCase>& i) { return std::string(i.param.name); });

@@ -1,6 +1,8 @@
 #include "hexeditor/model/data_buffer.h"
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "hexeditor/errors.h"
@@ -11,22 +13,15 @@ namespace hexed {
 
 namespace {
 
-// Zeros are inserted from one shared block, so growing by gigabytes of
-// zeros costs no more memory than the pieces that point at it.
-constexpr std::size_t kZeroBlock = std::size_t{64} << 10;
+// Reads as zeros everywhere: growth by any number of zeros is one piece.
+class ZeroSource final : public PieceSource {
+ public:
+  void Read(std::int64_t, std::uint8_t* dest, std::size_t size) const override { std::memset(dest, 0, size); }
+};
 
-// n zero bytes as pieces that all point at one block of zeros.
 PieceList ZeroPieces(std::int64_t n) {
-  const std::vector<std::uint8_t> block(kZeroBlock, 0);
-  const auto full = static_cast<std::int64_t>(kZeroBlock);
-  PieceData zeros;
-  zeros.Insert(0, block.data(), full);
-  const PieceList whole = zeros.Copy(0, full);
-  PieceData run;
-  for (std::int64_t left = n; left > 0; left -= full) {
-    run.InsertPieces(run.Size(), left >= full ? whole : zeros.Copy(0, left));
-  }
-  return run.Copy(0, n);
+  static const auto zeros = std::make_shared<const ZeroSource>();
+  return PieceList({Piece{zeros.get(), 0, n}}, {zeros});
 }
 
 }  // namespace
@@ -63,11 +58,7 @@ void TQDHMemoryStream::Insert(const void* src, std::int64_t pos, std::int64_t n)
     pieces_.Insert(pos, static_cast<const std::uint8_t*>(src), n);
     return;
   }
-  if (n <= static_cast<std::int64_t>(kZeroBlock)) {
-    const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(n), 0);
-    pieces_.Insert(pos, zeros.data(), n);
-    return;
-  }
+  if (n == 0) return;
   pieces_.InsertPieces(pos, ZeroPieces(n));
 }
 

@@ -61,8 +61,7 @@ void PieceData::PutNewBytes(std::int64_t pos, std::int64_t eraseSize, const std:
 }
 
 void PieceData::Overwrite(std::int64_t pos, const std::uint8_t* src, std::int64_t size) {
-  CheckRange(pos, size);
-  PutNewBytes(pos, size, src, size);
+  Replace(pos, size, src, size);
 }
 
 void PieceData::Insert(std::int64_t pos, const std::uint8_t* src, std::int64_t size) {

@@ -426,7 +426,7 @@ void HexEditorControl::DestroySystemCaret() {
 
 void HexEditorControl::UpdateScrollBars() {
   if (hwnd_ == nullptr) return;
-  // Rows are 64-bit and scroll positions int: past INT_MAX rows the
+  // Rows are 64-bit and scroll positions int: from 65,536 rows on the
   // positions are scaled (scroll_scale.h); the thumb is read with its
   // 32-bit position.
   const hexed::RowScrollScale scale(editor_.RowCount(), editor_.VisibleRowCount());
